@@ -1,0 +1,12 @@
+#include "velm/agents/chronomancer.hpp"
+
+namespace velm {
+
+Chronomancer::Chronomancer(std::string visual_id)
+    : MagicianAgent("Chronomancer", 100, std::move(visual_id)) {}
+
+bool Chronomancer::execute(std::vector<Charge>&) {
+    return false;
+}
+
+}  // namespace velm

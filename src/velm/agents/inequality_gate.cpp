@@ -1,0 +1,56 @@
+#include "velm/agents/inequality_gate.hpp"
+
+#include "velm/agents/signed_value.hpp"
+
+namespace velm {
+
+namespace {
+
+bool holds(ComparisonRule rule, double sum, double target) {
+    switch (rule) {
+        case LESS: return sum < target;
+        case GREATER: return sum > target;
+        case LESS_EQUAL: return sum <= target;
+        case GREATER_EQUAL: return sum >= target;
+    }
+    return false;
+}
+
+const char* rule_text(ComparisonRule rule) {
+    switch (rule) {
+        case LESS: return "<";
+        case GREATER: return ">";
+        case LESS_EQUAL: return "<=";
+        default: return ">=";
+    }
+}
+
+}  // namespace
+
+ComparisonRule parse_comparison_rule(std::string_view text) {
+    if (text == ">") return GREATER;
+    if (text == "<=") return LESS_EQUAL;
+    if (text == ">=") return GREATER_EQUAL;
+    return LESS;
+}
+
+InequalityGate::InequalityGate(std::string visual_id, double target_value, ComparisonRule rule)
+    : MagicianAgent("The Judge", 0, std::move(visual_id)), rule(rule), target_value(target_value) {}
+
+bool InequalityGate::execute(std::vector<Charge>& charges) {
+    if (charges.empty() || !holds(rule, signed_sum(charges), target_value)) {
+        return false;
+    }
+    is_open = true;
+    return true;
+}
+
+nlohmann::json InequalityGate::to_json() const {
+    nlohmann::json object = MagicianAgent::to_json();
+    object["is_open"] = is_open;
+    object["rule"] = rule_text(rule);
+    object["target_value"] = target_value;
+    return object;
+}
+
+}  // namespace velm

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "velm/model/charge.hpp"
+
+namespace velm {
+
+enum AgentState : std::int32_t { DORMANT = 0, ACTIVE = 1, FROZEN = 2 };
+
+/// A magician: one fixed operation on the charges of the zone that holds it.
+///
+/// Every kind fixes its own title and priority; the caller only chooses the
+/// visual identifier. `execute` either acts and returns true, or declines and
+/// returns false having changed neither the charge list nor the agent.
+class MagicianAgent {
+public:
+    std::int32_t priority;
+    std::string name;
+    std::string visual_id;
+    AgentState state = DORMANT;
+
+    MagicianAgent(std::string name, int priority, std::string visual_id)
+        : priority(priority), name(std::move(name)), visual_id(std::move(visual_id)) {}
+    virtual ~MagicianAgent() = default;
+
+    MagicianAgent(const MagicianAgent&) = delete;
+    MagicianAgent& operator=(const MagicianAgent&) = delete;
+
+    /// Performs the agent's operation on its zone's charges; false means declined.
+    virtual bool execute(std::vector<Charge>& charges) = 0;
+
+    /// {"name", "priority", "state", "visual_id"}; kinds with more state add keys.
+    virtual nlohmann::json to_json() const;
+};
+
+}  // namespace velm

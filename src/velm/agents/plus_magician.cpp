@@ -1,0 +1,19 @@
+#include "velm/agents/arithmetic_magicians.hpp"
+#include "velm/agents/result_charge.hpp"
+#include "velm/agents/signed_value.hpp"
+
+namespace velm {
+
+PlusMagician::PlusMagician(std::string visual_id)
+    : MagicianAgent("Plus Magician", 10, std::move(visual_id)) {}
+
+bool PlusMagician::execute(std::vector<Charge>& charges) {
+    if (charges.size() < 2) {
+        return false;
+    }
+    replace_operands_with_result(charges, charges.size(), sign_rule(signed_sum(charges)), "result_",
+                                 visual_id);
+    return true;
+}
+
+}  // namespace velm

@@ -1,0 +1,66 @@
+#include "velm/model/environment.hpp"
+
+#include "velm/model/zone_tree.hpp"
+
+namespace velm {
+
+Environment::~Environment() {
+    // Each zone whose last owner we are hands its children to this loop before
+    // it goes, so a chain of any length is freed without nested destructor calls.
+    std::vector<std::shared_ptr<Environment>> pending = std::move(sub_environments);
+    while (!pending.empty()) {
+        std::shared_ptr<Environment> zone = std::move(pending.back());
+        pending.pop_back();
+        if (zone.use_count() == 1) {
+            for (auto& child : zone->sub_environments) {
+                pending.push_back(std::move(child));
+            }
+            zone->sub_environments.clear();
+        }
+    }
+}
+
+nlohmann::json Environment::to_json() const {
+    return to_json_at_depth(1);
+}
+
+nlohmann::json Environment::to_json_at_depth(std::size_t depth) const {
+    if (depth > MAX_ZONE_DEPTH) {
+        throw NestingLimitExceeded();
+    }
+    auto charge_list = nlohmann::json::array();
+    for (const Charge& charge : charges) {
+        charge_list.push_back(charge.to_json());
+    }
+    auto agent_list = nlohmann::json::array();
+    for (const auto& agent : agents) {
+        agent_list.push_back(agent->to_json());
+    }
+    auto zone_list = nlohmann::json::array();
+    for (const auto& zone : sub_environments) {
+        zone_list.push_back(zone->to_json_at_depth(depth + 1));
+    }
+    // A zone with no inner zones cannot be waiting on any, whatever the flag says.
+    const bool frozen = !sub_environments.empty() && is_time_frozen;
+    return {
+        {"agents", std::move(agent_list)},
+        {"charges", std::move(charge_list)},
+        {"id", id},
+        {"is_time_frozen", frozen},
+        {"sub_environments", std::move(zone_list)},
+    };
+}
+
+void Environment::add_charge(Charge charge) {
+    charges.push_back(std::move(charge));
+}
+
+void Environment::add_agent(std::shared_ptr<MagicianAgent> agent) {
+    agents.push_back(std::move(agent));
+}
+
+void Environment::add_sub_environment(std::shared_ptr<Environment> sub_env) {
+    sub_environments.push_back(std::move(sub_env));
+}
+
+}  // namespace velm
