@@ -17,8 +17,8 @@ struct GatheredAgent {
     Environment* zone;
 };
 
-/// Sets every zone's `is_time_frozen`: a zone waits while one of its direct
-/// inner zones still has agents or more than one charge.
+/// Sets every zone's `is_time_frozen`: a zone waits while any zone directly
+/// inside it is unresolved (agents left, or two or more charges).
 void refresh_time_freeze(const std::vector<ZoneVisit>& places);
 
 /// The agents of every zone that is not frozen, deepest zones first, each
