@@ -2,7 +2,7 @@
 VENV := .venv
 PY := $(VENV)/bin/python
 INSTALLED := $(VENV)/.installed
-SOURCES := pyproject.toml CMakeLists.txt $(shell find src -type f)
+SOURCES := pyproject.toml CMakeLists.txt $(shell find src python -type f -not -name '*.pyc')
 
 .PHONY: run test clean
 
@@ -15,7 +15,8 @@ test: $(INSTALLED)
 $(PY):
 	"$$(scripts/find-python)" -m venv $(VENV)
 
-# Rebuilds the extension only when a source or build file has changed.
+# Reinstalls (rebuilding the extension) only when a source, package or build
+# file has changed.
 $(INSTALLED): $(PY) $(SOURCES)
 	$(PY) -m pip install --quiet --disable-pip-version-check ".[test]"
 	touch $@
