@@ -4,13 +4,17 @@ PY := $(VENV)/bin/python
 INSTALLED := $(VENV)/.installed
 SOURCES := pyproject.toml CMakeLists.txt $(shell find src python -type f -not -name '*.pyc')
 
-.PHONY: run test clean
+.PHONY: run test goldens clean
 
 run: $(INSTALLED)
-	$(PY) examples/demo.py
+	$(PY) -m velm_levels
 
 test: $(INSTALLED)
 	$(PY) -m pytest
+
+# Replays every bundled level into tests/playthroughs and shows what changed.
+goldens: $(INSTALLED)
+	$(PY) tests/golden_playthroughs.py
 
 $(PY):
 	"$$(scripts/find-python)" -m venv $(VENV)
