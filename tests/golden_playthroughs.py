@@ -48,7 +48,8 @@ def read_golden(name: str) -> bytes | None:
 
 def recorded_names() -> set[str]:
     """The names of all levels that have a golden playthrough."""
-    return {path.name.split(".")[0] for path in PLAYTHROUGHS.glob("*.jsonl*")}
+    return {path.name.removesuffix(".xz").removesuffix(".jsonl")
+            for path in PLAYTHROUGHS.glob("*.jsonl*")}
 
 
 def first_difference(recorded: bytes, now: bytes) -> int | None:

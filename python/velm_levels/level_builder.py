@@ -21,16 +21,24 @@ def build_zone_tree(level: LevelSpec) -> Environment:
         spec, zone = unfilled.pop()
         _add_contents(zone, spec)
         for inner in spec.inner:
-            if isinstance(inner, SharedZoneRef) and inner.name in shared:
-                zone.add_sub_environment(shared[inner.name])
-                continue
-            inner_spec = level.shared_zones[inner.name] if isinstance(inner, SharedZoneRef) else inner
-            inner_zone = Environment(inner_spec.id)
-            if isinstance(inner, SharedZoneRef):
-                shared[inner.name] = inner_zone
+            inner_zone, still_to_fill = _zone_for_place(inner, level, shared)
             zone.add_sub_environment(inner_zone)
-            unfilled.append((inner_spec, inner_zone))
+            if still_to_fill is not None:
+                unfilled.append((still_to_fill, inner_zone))
     return top
+
+
+def _zone_for_place(inner: ZoneSpec | SharedZoneRef, level: LevelSpec,
+                    shared: dict[str, Environment]) -> tuple[Environment, ZoneSpec | None]:
+    """The zone to add at one place of the tree, and its description when the
+    zone is new and still has to be filled."""
+    if isinstance(inner, ZoneSpec):
+        return Environment(inner.id), inner
+    if inner.name in shared:
+        return shared[inner.name], None
+    spec = level.shared_zones[inner.name]
+    shared[inner.name] = Environment(spec.id)
+    return shared[inner.name], spec
 
 
 def _add_contents(zone: Environment, spec: ZoneSpec) -> None:

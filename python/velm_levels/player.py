@@ -41,7 +41,8 @@ def main(argv: Sequence[str] | None = None) -> int:
         print(f"{PROGRAM}: {error}", file=sys.stderr)
         return EXIT_UNPLAYABLE
     try:
-        raw_out = open(arguments.jsonl, "w", encoding="utf-8", newline="\n") if arguments.jsonl else None
+        raw_out = (open(arguments.jsonl, "w", encoding="utf-8", newline="\n")
+                   if arguments.jsonl else None)
     except OSError as error:
         print(f"{PROGRAM}: cannot write {arguments.jsonl}: {error.strerror}", file=sys.stderr)
         return EXIT_UNPLAYABLE
