@@ -1,0 +1,120 @@
+"""Golden playthroughs: the whole stream of frame reports of every bundled level,
+kept in tests/playthroughs as JSON Lines, one report per line, exactly as the
+engine returned it.
+
+Run as a script (`make goldens`) after an intended change of behaviour: it plays
+every bundled level again, rewrites the files and prints what changed.
+
+A stream longer than COMPRESS_ABOVE bytes is kept xz-compressed instead
+(`NAME.jsonl.xz`): the level that runs into the frame limit reports its whole
+zone in each of its 1001 frames, some 38 MB of near-repeats that xz shrinks to
+a few kilobytes.
+"""
+
+import difflib
+import json
+import lzma
+from pathlib import Path
+
+from velm_levels import bundled_levels, load_level, play
+
+PLAYTHROUGHS = Path(__file__).parent / "playthroughs"
+COMPRESS_ABOVE = 1 << 20
+# Enough of the first changed frame to see what changed, without flooding the terminal.
+SHOWN_DIFF_LINES = 40
+
+
+def play_stream(level_file: Path) -> bytes:
+    """The frame reports of a whole playthrough of the level, as a JSON Lines file holds them."""
+    return "".join(report + "\n" for report in play(load_level(level_file).zone)).encode()
+
+
+def golden_file(name: str) -> Path | None:
+    """The file that holds the golden playthrough of level `name`, if there is one."""
+    for candidate in (PLAYTHROUGHS / f"{name}.jsonl", PLAYTHROUGHS / f"{name}.jsonl.xz"):
+        if candidate.exists():
+            return candidate
+    return None
+
+
+def read_golden(name: str) -> bytes | None:
+    """The recorded stream of level `name`, decompressed, or None when none is recorded."""
+    path = golden_file(name)
+    if path is None:
+        return None
+    raw = path.read_bytes()
+    return lzma.decompress(raw) if path.suffix == ".xz" else raw
+
+
+def recorded_names() -> set[str]:
+    """The names of all levels that have a golden playthrough."""
+    return {path.name.removesuffix(".xz").removesuffix(".jsonl")
+            for path in PLAYTHROUGHS.glob("*.jsonl*")}
+
+
+def first_difference(recorded: bytes, now: bytes) -> int | None:
+    """The index of the first frame in which two streams differ (a frame that
+    one stream lacks counts), or None when they are the same."""
+    old, new = recorded.splitlines(), now.splitlines()
+    for index in range(max(len(old), len(new))):
+        if index >= len(old) or index >= len(new) or old[index] != new[index]:
+            return index
+    return None
+
+
+def write_golden(name: str, stream: bytes) -> None:
+    """Records `stream` as the golden playthrough of level `name`, replacing any other."""
+    remove_golden(name)
+    if len(stream) > COMPRESS_ABOVE:
+        (PLAYTHROUGHS / f"{name}.jsonl.xz").write_bytes(lzma.compress(stream))
+    else:
+        (PLAYTHROUGHS / f"{name}.jsonl").write_bytes(stream)
+
+
+def remove_golden(name: str) -> None:
+    """Deletes whatever golden playthrough level `name` has."""
+    while (path := golden_file(name)) is not None:
+        path.unlink()
+
+
+def describe_change(name: str, recorded: bytes, now: bytes) -> list[str]:
+    """How the stream of level `name` changed: frame counts, and a diff of the
+    first differing frame with each report laid out one key per line."""
+    index = first_difference(recorded, now)
+    assert index is not None
+    old, new = recorded.splitlines(), now.splitlines()
+    differing = sum(a != b for a, b in zip(old, new)) + abs(len(old) - len(new))
+    lines = [f"changed  {name}: {differing} frames differ ({len(old)} before, {len(new)} now); "
+             f"first difference in frame {index + 1}"]
+    old_frame = _laid_out(old[index]) if index < len(old) else []
+    new_frame = _laid_out(new[index]) if index < len(new) else []
+    diff = list(difflib.unified_diff(old_frame, new_frame, "recorded", "now", lineterm=""))
+    lines += diff[:SHOWN_DIFF_LINES]
+    if len(diff) > SHOWN_DIFF_LINES:
+        lines.append(f"... {len(diff) - SHOWN_DIFF_LINES} more diff lines")
+    return lines
+
+
+def _laid_out(report: bytes) -> list[str]:
+    return json.dumps(json.loads(report), indent=1, ensure_ascii=False).splitlines()
+
+
+def regenerate() -> list[str]:
+    """Plays every bundled level, records its stream and returns a report of what changed."""
+    lines = []
+    levels = bundled_levels()
+    for name, level_file in levels.items():
+        recorded, now = read_golden(name), play_stream(level_file)
+        if recorded == now:
+            lines.append(f"same     {name}")
+            continue
+        write_golden(name, now)
+        lines += [f"new      {name}"] if recorded is None else describe_change(name, recorded, now)
+    for name in sorted(recorded_names() - set(levels)):
+        remove_golden(name)
+        lines.append(f"removed  {name}: no such bundled level")
+    return lines
+
+
+if __name__ == "__main__":
+    print("\n".join(regenerate()))
