@@ -19,10 +19,15 @@ goldens: $(INSTALLED)
 $(PY):
 	"$$(scripts/find-python)" -m venv $(VENV)
 
-# Reinstalls (rebuilding the extension) only when a source, package or build
-# file has changed.
+BUILD_REQUIRES = $$($(PY) -c 'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["build-system"]["requires"])')
+PIP := $(PY) -m pip install --quiet --disable-pip-version-check
+
+# Reinstalls only when a source, package or build file has changed. The build
+# requirements are installed into .venv and the build runs there, so CMake keeps
+# its build directory and recompiles just what changed.
 $(INSTALLED): $(PY) $(SOURCES)
-	$(PY) -m pip install --quiet --disable-pip-version-check ".[test]"
+	$(PIP) $(BUILD_REQUIRES)
+	$(PIP) --no-build-isolation ".[test]"
 	touch $@
 
 clean:
