@@ -44,7 +44,10 @@ void refuse_uninitialized(pybind11::handle src) {
 
 }  // namespace velm::bindings
 
-namespace pybind11::detail {
+// Opened with pybind11's own macros, which give the namespace its hidden
+// visibility; casters derived from its classes must share it.
+PYBIND11_NAMESPACE_BEGIN(PYBIND11_NAMESPACE)
+PYBIND11_NAMESPACE_BEGIN(detail)
 
 /// The three classes and the enum, as `self` or as arguments: checked first,
 /// then loaded exactly as pybind11 would.
@@ -90,4 +93,5 @@ public:
     }
 };
 
-}  // namespace pybind11::detail
+PYBIND11_NAMESPACE_END(detail)
+PYBIND11_NAMESPACE_END(PYBIND11_NAMESPACE)
