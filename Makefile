@@ -4,7 +4,15 @@ PY := $(VENV)/bin/python
 INSTALLED := $(VENV)/.installed
 SOURCES := pyproject.toml CMakeLists.txt $(shell find src python -type f -not -name '*.pyc')
 
-.PHONY: run test goldens clean
+# The sanitizer build (ASan + UBSan) lives apart from the normal one: its own
+# venv and its own CMake build directory, so neither ever clobbers the other.
+SAN_VENV := .venv-sanitize
+SAN_PY := $(SAN_VENV)/bin/python
+SAN_INSTALLED := $(SAN_VENV)/.installed
+SAN_BUILD_OPTIONS := -Ccmake.define.VELM_SANITIZE=ON -Ccmake.build-type=Debug \
+	-Cinstall.strip=false "-Cbuild-dir=build/sanitize/{wheel_tag}"
+
+.PHONY: run test goldens test-sanitize leak-check clean
 
 run: $(INSTALLED)
 	$(PY) -m velm_levels
@@ -16,19 +24,36 @@ test: $(INSTALLED)
 goldens: $(INSTALLED)
 	$(PY) tests/golden_playthroughs.py
 
+# The whole test suite against the sanitizer build; fails on any report.
+test-sanitize: $(SAN_INSTALLED)
+	scripts/run-sanitized $(SAN_PY) -m pytest
+
+# Builds and plays thousands of levels and checks that memory stays flat.
+leak-check: $(INSTALLED)
+	$(PY) benchmarks/leak_check.py
+
 $(PY):
 	"$$(scripts/find-python)" -m venv $(VENV)
 
-BUILD_REQUIRES = $$($(PY) -c 'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["build-system"]["requires"])')
-PIP := $(PY) -m pip install --quiet --disable-pip-version-check
+$(SAN_PY):
+	"$$(scripts/find-python)" -m venv $(SAN_VENV)
 
-# Reinstalls only when a source, package or build file has changed. The build
-# requirements are installed into .venv and the build runs there, so CMake keeps
-# its build directory and recompiles just what changed.
+# `$(call install,PYTHON,OPTIONS)`: installs the build requirements from
+# pyproject.toml into that venv, then the project with its test extra, built
+# there rather than in pip's throwaway environment, so that CMake keeps its
+# build directory and recompiles just what changed.
+install = $(1) -m pip install --quiet --disable-pip-version-check \
+	$$($(1) -c 'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["build-system"]["requires"])') && \
+	$(1) -m pip install --quiet --disable-pip-version-check --no-build-isolation $(2) ".[test]"
+
+# Each venv is reinstalled only when a source, package or build file has changed.
 $(INSTALLED): $(PY) $(SOURCES)
-	$(PIP) $(BUILD_REQUIRES)
-	$(PIP) --no-build-isolation ".[test]"
+	$(call install,$(PY),)
+	touch $@
+
+$(SAN_INSTALLED): $(SAN_PY) $(SOURCES)
+	$(call install,$(SAN_PY),$(SAN_BUILD_OPTIONS))
 	touch $@
 
 clean:
-	rm -rf $(VENV) build
+	rm -rf $(VENV) $(SAN_VENV) build

@@ -3,9 +3,23 @@ import subprocess
 import sys
 import textwrap
 
+import os
+
 import pytest
+from hypothesis import HealthCheck, settings
 
 import velm_engine as velm
+
+# Hypothesis profiles for the property-based tests. The default keeps the whole
+# suite well under a minute; VELM_HYPOTHESIS_PROFILE=long explores far more.
+# No deadline: timings vary too much between machines and under the sanitizers.
+settings.register_profile(
+    "velm-default", max_examples=100, stateful_step_count=50, deadline=None, print_blob=True,
+    suppress_health_check=[HealthCheck.too_slow])
+settings.register_profile(
+    "long", max_examples=2000, stateful_step_count=100, deadline=None, print_blob=True,
+    suppress_health_check=[HealthCheck.too_slow])
+settings.load_profile(os.environ.get("VELM_HYPOTHESIS_PROFILE", "velm-default"))
 
 
 def frame(sequencer):

@@ -4,6 +4,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include "velm/bindings/initialized_caster.hpp"
+
 #include "velm/model/environment.hpp"
 
 namespace velm::bindings {
