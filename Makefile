@@ -4,7 +4,7 @@ PY := $(VENV)/bin/python
 INSTALLED := $(VENV)/.installed
 SOURCES := pyproject.toml CMakeLists.txt $(shell find src -type f)
 
-.PHONY: run test clean
+.PHONY: run test bench clean
 
 run: $(INSTALLED)
 	$(PY) examples/demo.py
@@ -12,12 +12,15 @@ run: $(INSTALLED)
 test: $(INSTALLED)
 	$(PY) -m pytest
 
+bench: $(INSTALLED)
+	$(PY) benchmarks/run.py
+
 $(PY):
 	"$$(scripts/find-python)" -m venv $(VENV)
 
 # Rebuilds the extension only when a source or build file has changed.
 $(INSTALLED): $(PY) $(SOURCES)
-	$(PY) -m pip install --quiet --disable-pip-version-check ".[test]"
+	$(PY) -m pip install --quiet --disable-pip-version-check ".[test,bench]"
 	touch $@
 
 clean:

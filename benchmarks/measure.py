@@ -1,0 +1,78 @@
+"""Timing primitives: one sample each, in nanoseconds per call.
+
+The caller takes several samples, interleaving the different measurements so
+that a burst of load from elsewhere on the machine touches all of them alike,
+and keeps the medians. The garbage collector is off while a sample runs.
+"""
+
+import gc
+import json
+import time
+from contextlib import contextmanager
+
+import velm_engine as velm
+
+# A sample should run long enough for the clock and the loop to be negligible.
+SAMPLE_SECONDS = 0.02
+
+
+@contextmanager
+def _quiet_collector():
+    gc.collect()
+    gc.disable()
+    try:
+        yield
+    finally:
+        gc.enable()
+
+
+def loops_for(seconds_per_call):
+    """How many calls fill one sample."""
+    return max(1, round(SAMPLE_SECONDS / max(seconds_per_call, 1e-9)))
+
+
+def calls(function, loops):
+    """Mean time of `loops` back-to-back calls of `function`."""
+    with _quiet_collector():
+        start = time.perf_counter_ns()
+        for _ in range(loops):
+            function()
+        return (time.perf_counter_ns() - start) / loops
+
+
+def first_frames(build, size, batch):
+    """Mean time of the first `next_frame()` of `batch` freshly built levels.
+
+    Every frame changes its level, so repeating a frame on one level would
+    time ever smaller levels: each timed call gets a level of its own, built
+    beforehand and not timed.
+    """
+    sequencers = [velm.NarrativeSequencer(build(size)) for _ in range(batch)]
+    with _quiet_collector():
+        start = time.perf_counter_ns()
+        for sequencer in sequencers:
+            sequencer.next_frame()
+        return (time.perf_counter_ns() - start) / batch
+
+
+def first_frame_probe(build, size):
+    """(seconds of one first frame, the zone after it, its report as a dict)."""
+    root = build(size)
+    sequencer = velm.NarrativeSequencer(root)
+    start = time.perf_counter()
+    text = sequencer.next_frame()
+    return time.perf_counter() - start, root, json.loads(text), len(text.encode())
+
+
+def full_plays(build, size, batch):
+    """(frames, mean nanoseconds) of playing `batch` freshly built levels
+    until each stops, at completion or at the frame limit."""
+    sequencers = [velm.NarrativeSequencer(build(size)) for _ in range(batch)]
+    frames = 0
+    with _quiet_collector():
+        start = time.perf_counter_ns()
+        for sequencer in sequencers:
+            while not sequencer.is_finished:
+                sequencer.next_frame()
+                frames += 1
+        return frames // batch, (time.perf_counter_ns() - start) / batch
