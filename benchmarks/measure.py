@@ -40,10 +40,17 @@ def calls(function, loops):
         return (time.perf_counter_ns() - start) / loops
 
 
-# Levels built and then played in groups of this many: a host plays a level it
-# has just touched, so a small level should be warm in the cache when its frame
-# runs, not evicted by thousands of others built before it.
+# Levels are built and then played in groups of this many: a host plays a
+# level it has just touched, so a small level should be warm in the cache when
+# its frame runs, not evicted by thousands of others built before it.
 WARM_GROUP = 32
+
+
+def _fresh_groups(build, size, batch):
+    """`batch` sequencers on freshly built levels, in groups built on demand."""
+    for first in range(0, batch, WARM_GROUP):
+        yield [velm.NarrativeSequencer(build(size))
+               for _ in range(min(WARM_GROUP, batch - first))]
 
 
 def first_frames(build, size, batch):
@@ -55,9 +62,7 @@ def first_frames(build, size, batch):
     """
     elapsed = 0
     with _quiet_collector():
-        for first in range(0, batch, WARM_GROUP):
-            group = [velm.NarrativeSequencer(build(size))
-                     for _ in range(min(WARM_GROUP, batch - first))]
+        for group in _fresh_groups(build, size, batch):
             start = time.perf_counter_ns()
             for sequencer in group:
                 sequencer.next_frame()
@@ -66,7 +71,8 @@ def first_frames(build, size, batch):
 
 
 def first_frame_probe(build, size):
-    """(seconds of one first frame, the zone after it, its report as a dict)."""
+    """(seconds of one first frame, the zone after it, its report as a dict and
+    the report's length in bytes)."""
     root = build(size)
     sequencer = velm.NarrativeSequencer(root)
     start = time.perf_counter()
@@ -77,12 +83,14 @@ def first_frame_probe(build, size):
 def full_plays(build, size, batch):
     """(frames, mean nanoseconds) of playing `batch` freshly built levels
     until each stops, at completion or at the frame limit."""
-    sequencers = [velm.NarrativeSequencer(build(size)) for _ in range(batch)]
     frames = 0
+    elapsed = 0
     with _quiet_collector():
-        start = time.perf_counter_ns()
-        for sequencer in sequencers:
-            while not sequencer.is_finished:
-                sequencer.next_frame()
-                frames += 1
-        return frames // batch, (time.perf_counter_ns() - start) / batch
+        for group in _fresh_groups(build, size, batch):
+            start = time.perf_counter_ns()
+            for sequencer in group:
+                while not sequencer.is_finished:
+                    sequencer.next_frame()
+                    frames += 1
+            elapsed += time.perf_counter_ns() - start
+    return frames // batch, elapsed / batch
