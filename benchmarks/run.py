@@ -170,7 +170,8 @@ def main():
     print(f"Python {platform.python_version()} on {platform.machine()}; "
           f"medians of {args.repeat} samples, frames/s median of {args.plays}.")
     print("next_frame is the first frame of a freshly built level (building is not timed);")
-    print("to_json, json.dumps and orjson.dumps work on that frame's level and report.\n")
+    print("to_json, json.dumps and orjson.dumps work on that frame's level and report;")
+    print("frames counts the calls until the level stops: completed, or at the frame limit.\n")
     for shape in chosen:
         print(f"- {shape.name}: {shape.description}")
     print()
