@@ -12,7 +12,7 @@ SAN_INSTALLED := $(SAN_VENV)/.installed
 SAN_BUILD_OPTIONS := -Ccmake.define.VELM_SANITIZE=ON -Ccmake.build-type=Debug \
 	-Cinstall.strip=false "-Cbuild-dir=build/sanitize/{wheel_tag}"
 
-.PHONY: run test goldens test-sanitize leak-check clean
+.PHONY: run test goldens test-sanitize leak-check bench clean
 
 run: $(INSTALLED)
 	$(PY) -m velm_levels
@@ -32,6 +32,10 @@ test-sanitize: $(SAN_INSTALLED)
 leak-check: $(INSTALLED)
 	$(PY) benchmarks/leak_check.py
 
+# Times the frame loop on levels of several shapes and prints a table.
+bench: $(INSTALLED)
+	$(PY) benchmarks/run.py
+
 $(PY):
 	"$$(scripts/find-python)" -m venv $(VENV)
 
@@ -39,12 +43,12 @@ $(SAN_PY):
 	"$$(scripts/find-python)" -m venv $(SAN_VENV)
 
 # `$(call install,PYTHON,OPTIONS)`: installs the build requirements from
-# pyproject.toml into that venv, then the project with its test extra, built
-# there rather than in pip's throwaway environment, so that CMake keeps its
-# build directory and recompiles just what changed.
+# pyproject.toml into that venv, then the project with its test and bench
+# extras, built there rather than in pip's throwaway environment, so that CMake
+# keeps its build directory and recompiles just what changed.
 install = $(1) -m pip install --quiet --disable-pip-version-check \
 	$$($(1) -c 'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["build-system"]["requires"])') && \
-	$(1) -m pip install --quiet --disable-pip-version-check --no-build-isolation $(2) ".[test]"
+	$(1) -m pip install --quiet --disable-pip-version-check --no-build-isolation $(2) ".[test,bench]"
 
 # Each venv is reinstalled only when a source, package or build file has changed.
 $(INSTALLED): $(PY) $(SOURCES)

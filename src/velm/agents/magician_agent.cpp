@@ -1,5 +1,7 @@
 #include "velm/agents/magician_agent.hpp"
 
+#include "velm/model/json_object.hpp"
+
 namespace velm {
 
 namespace {
@@ -15,12 +17,12 @@ const char* state_text(AgentState state) {
 }  // namespace
 
 nlohmann::json MagicianAgent::to_json() const {
-    return {
-        {"name", name},
-        {"priority", priority},
-        {"state", state_text(state)},
-        {"visual_id", visual_id},
-    };
+    return JsonObject()
+        .add("name", name)
+        .add("priority", priority)
+        .add("state", state_text(state))
+        .add("visual_id", visual_id)
+        .build();
 }
 
 }  // namespace velm

@@ -1,5 +1,7 @@
 #include "velm/model/charge.hpp"
 
+#include "velm/model/json_object.hpp"
+
 namespace velm {
 
 const char* polarity_text(ChargePolarity polarity) {
@@ -11,11 +13,11 @@ const char* polarity_text(ChargePolarity polarity) {
 }
 
 nlohmann::json Charge::to_json() const {
-    return {
-        {"magnitude", magnitude},
-        {"polarity", polarity_text(polarity)},
-        {"visual_id", visual_id},
-    };
+    return JsonObject()
+        .add("magnitude", magnitude)
+        .add("polarity", polarity_text(polarity))
+        .add("visual_id", visual_id)
+        .build();
 }
 
 }  // namespace velm

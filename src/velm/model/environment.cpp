@@ -1,5 +1,6 @@
 #include "velm/model/environment.hpp"
 
+#include "velm/model/json_object.hpp"
 #include "velm/model/zone_tree.hpp"
 
 namespace velm {
@@ -28,27 +29,30 @@ nlohmann::json Environment::to_json_at_depth(std::size_t depth) const {
     if (depth > MAX_ZONE_DEPTH) {
         throw NestingLimitExceeded();
     }
-    auto charge_list = nlohmann::json::array();
+    nlohmann::json::array_t charge_list;
+    charge_list.reserve(charges.size());
     for (const Charge& charge : charges) {
         charge_list.push_back(charge.to_json());
     }
-    auto agent_list = nlohmann::json::array();
+    nlohmann::json::array_t agent_list;
+    agent_list.reserve(agents.size());
     for (const auto& agent : agents) {
         agent_list.push_back(agent->to_json());
     }
-    auto zone_list = nlohmann::json::array();
+    nlohmann::json::array_t zone_list;
+    zone_list.reserve(sub_environments.size());
     for (const auto& zone : sub_environments) {
         zone_list.push_back(zone->to_json_at_depth(depth + 1));
     }
     // A zone with no inner zones cannot be waiting on any, whatever the flag says.
     const bool frozen = !sub_environments.empty() && is_time_frozen;
-    return {
-        {"agents", std::move(agent_list)},
-        {"charges", std::move(charge_list)},
-        {"id", id},
-        {"is_time_frozen", frozen},
-        {"sub_environments", std::move(zone_list)},
-    };
+    return JsonObject()
+        .add("agents", std::move(agent_list))
+        .add("charges", std::move(charge_list))
+        .add("id", id)
+        .add("is_time_frozen", frozen)
+        .add("sub_environments", std::move(zone_list))
+        .build();
 }
 
 void Environment::add_charge(Charge charge) {

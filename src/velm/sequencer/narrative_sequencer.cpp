@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "velm/model/json_object.hpp"
+
 namespace velm {
 
 namespace {
@@ -94,12 +96,12 @@ void NarrativeSequencer::merge_into_parent(const ZoneVisit& place) {
 nlohmann::json NarrativeSequencer::build_frame_report(std::string status,
                                                       std::string message) const {
     nlohmann::json report = env->to_json();
-    report["meta"] = {
-        {"frame_index", current_frame},
-        {"last_event", last_event ? last_event->to_json() : nlohmann::json(nullptr)},
-        {"message", std::move(message)},
-        {"status", std::move(status)},
-    };
+    report["meta"] = JsonObject()
+                         .add("frame_index", current_frame)
+                         .add("last_event", last_event ? last_event->to_json() : nullptr)
+                         .add("message", std::move(message))
+                         .add("status", std::move(status))
+                         .build();
     return report;
 }
 
