@@ -9,7 +9,10 @@ SOURCES := pyproject.toml CMakeLists.txt $(shell find src python -type f -not -n
 SAN_VENV := .venv-sanitize
 SAN_PY := $(SAN_VENV)/bin/python
 SAN_INSTALLED := $(SAN_VENV)/.installed
-SAN_BUILD_OPTIONS := -Ccmake.define.VELM_SANITIZE=ON -Ccmake.build-type=Debug \
+# The test environments also get velm_reference_text, which the tests compare
+# every JSON text with; it is never part of a package built for users.
+TEST_BUILD_OPTIONS := -Ccmake.define.VELM_REFERENCE_TEXT_MODULE=ON
+SAN_BUILD_OPTIONS := $(TEST_BUILD_OPTIONS) -Ccmake.define.VELM_SANITIZE=ON -Ccmake.build-type=Debug \
 	-Cinstall.strip=false "-Cbuild-dir=build/sanitize/{wheel_tag}"
 
 .PHONY: run test goldens test-sanitize leak-check bench clean
@@ -52,7 +55,7 @@ install = $(1) -m pip install --quiet --disable-pip-version-check \
 
 # Each venv is reinstalled only when a source, package or build file has changed.
 $(INSTALLED): $(PY) $(SOURCES)
-	$(call install,$(PY),)
+	$(call install,$(PY),$(TEST_BUILD_OPTIONS))
 	touch $@
 
 $(SAN_INSTALLED): $(SAN_PY) $(SOURCES)

@@ -166,3 +166,64 @@ def test_too_deep_tree_is_refused_and_left_alone(write):
     assert sequencer.current_frame == 0
     assert not any(zone.is_time_frozen for zone in zones)
     assert '"agents":[{"name":"The Purifier"' in zones[1].to_json()
+
+
+def test_deepest_allowed_level_writes_and_plays_on_a_small_thread_stack(run_isolated):
+    out = run_isolated("""
+    import threading, velm_engine as velm
+    def play():
+        zones = [velm.Environment("0")]
+        for depth in range(1, 2000):
+            zones.append(velm.Environment(str(depth)))
+            zones[-2].add_sub_environment(zones[-1])
+        zones[-1].add_charge(1, velm.POSITIVE, "a")
+        text = zones[0].to_json()
+        sequencer = velm.NarrativeSequencer(zones[0])
+        frames = [sequencer.next_frame() for _ in range(3)]
+        print(len(text) > 2000 * 80, all('"frame_index":' in frame for frame in frames))
+    threading.stack_size(256 * 1024)
+    worker = threading.Thread(target=play)
+    worker.start()
+    worker.join()
+    """)
+    assert out.split() == ["True", "True"]
+
+
+@pytest.mark.parametrize("filler", ["x", "é"])
+def test_an_outsized_text_gives_its_memory_back(run_isolated, filler):
+    # A text far beyond the buffer the writer keeps: once the str is gone, the
+    # process is back to about the size it had before the text was written.
+    out = run_isolated(f"""
+    import resource, velm_engine as velm
+    def resident():
+        with open("/proc/self/statm") as statm:
+            return int(statm.read().split()[1]) * resource.getpagesize()
+    zone = velm.Environment("z")
+    zone.add_charge(1, velm.POSITIVE, {filler!r} * 50_000_000)
+    before = resident()
+    text = zone.to_json()
+    assert len(text) > 50_000_000
+    del text
+    print((resident() - before) // 1_000_000)
+    """)
+    assert int(out) < 10
+
+
+def test_running_out_of_memory_while_writing_raises_memory_error(run_isolated):
+    out = run_isolated("""
+    import resource, velm_engine as velm
+    def mapped():
+        with open("/proc/self/statm") as statm:
+            return int(statm.read().split()[0]) * resource.getpagesize()
+    zone = velm.Environment("z")
+    zone.add_charge(1, velm.POSITIVE, "x" * 50_000_000)
+    zone.add_charge(2, velm.NEGATIVE, "y")
+    resource.setrlimit(resource.RLIMIT_AS, (mapped() + 30_000_000, resource.RLIM_INFINITY))
+    try:
+        zone.to_json()
+    except MemoryError:
+        print("MemoryError")
+    resource.setrlimit(resource.RLIMIT_AS, (resource.RLIM_INFINITY, resource.RLIM_INFINITY))
+    print([(charge.magnitude, len(charge.visual_id)) for charge in zone.charges])
+    """)
+    assert out.splitlines() == ["MemoryError", "[(1.0, 50000000), (2.0, 1)]"]

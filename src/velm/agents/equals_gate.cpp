@@ -27,4 +27,8 @@ nlohmann::json EqualsGate::to_json() const {
     return object;
 }
 
+void EqualsGate::write_json(JsonTextWriter& out) const {
+    write_gate_json(out, is_open, {}, target_value);
+}
+
 }  // namespace velm

@@ -17,6 +17,7 @@ public:
     EqualsGate(std::string visual_id, double target_value);
     bool execute(std::vector<Charge>& charges) override;
     nlohmann::json to_json() const override;
+    void write_json(JsonTextWriter& out) const override;
 };
 
 }  // namespace velm

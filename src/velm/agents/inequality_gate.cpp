@@ -16,7 +16,7 @@ bool holds(ComparisonRule rule, double sum, double target) {
     return false;
 }
 
-const char* rule_text(ComparisonRule rule) {
+std::string_view rule_text(ComparisonRule rule) {
     switch (rule) {
         case LESS: return "<";
         case GREATER: return ">";
@@ -51,6 +51,10 @@ nlohmann::json InequalityGate::to_json() const {
     object["rule"] = rule_text(rule);
     object["target_value"] = target_value;
     return object;
+}
+
+void InequalityGate::write_json(JsonTextWriter& out) const {
+    write_gate_json(out, is_open, rule_text(rule), target_value);
 }
 
 }  // namespace velm

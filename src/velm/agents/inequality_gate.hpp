@@ -23,6 +23,7 @@ public:
     InequalityGate(std::string visual_id, double target_value, ComparisonRule rule);
     bool execute(std::vector<Charge>& charges) override;
     nlohmann::json to_json() const override;
+    void write_json(JsonTextWriter& out) const override;
 };
 
 }  // namespace velm

@@ -1,12 +1,13 @@
 #include "velm/agents/magician_agent.hpp"
 
 #include "velm/model/json_object.hpp"
+#include "velm/model/json_text_writer.hpp"
 
 namespace velm {
 
 namespace {
 
-const char* state_text(AgentState state) {
+std::string_view state_text(AgentState state) {
     switch (state) {
         case ACTIVE: return "active";
         case FROZEN: return "frozen";
@@ -23,6 +24,41 @@ nlohmann::json MagicianAgent::to_json() const {
         .add("state", state_text(state))
         .add("visual_id", visual_id)
         .build();
+}
+
+void MagicianAgent::write_json(JsonTextWriter& out) const {
+    out.begin_object();
+    out.key("name");
+    out.string(name);
+    out.next_key("priority");
+    out.integer(priority);
+    out.next_key("state");
+    out.plain_string(state_text(state));
+    out.next_key("visual_id");
+    out.string(visual_id);
+    out.end_object();
+}
+
+void MagicianAgent::write_gate_json(JsonTextWriter& out, bool is_open, std::string_view rule,
+                                    double target_value) const {
+    out.begin_object();
+    out.key("is_open");
+    out.boolean(is_open);
+    out.next_key("name");
+    out.string(name);
+    out.next_key("priority");
+    out.integer(priority);
+    if (!rule.empty()) {
+        out.next_key("rule");
+        out.plain_string(rule);
+    }
+    out.next_key("state");
+    out.plain_string(state_text(state));
+    out.next_key("target_value");
+    out.number(target_value);
+    out.next_key("visual_id");
+    out.string(visual_id);
+    out.end_object();
 }
 
 }  // namespace velm

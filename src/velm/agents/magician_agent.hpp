@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -9,6 +10,8 @@
 #include "velm/model/charge.hpp"
 
 namespace velm {
+
+class JsonTextWriter;
 
 enum AgentState : std::int32_t { DORMANT = 0, ACTIVE = 1, FROZEN = 2 };
 
@@ -36,6 +39,16 @@ public:
 
     /// {"name", "priority", "state", "visual_id"}; kinds with more state add keys.
     virtual nlohmann::json to_json() const;
+
+    /// Writes the text of `to_json()` straight to `out`.
+    virtual void write_json(JsonTextWriter& out) const;
+
+protected:
+    /// Writes the agent's object with a gate's members, each in its sorted
+    /// place among the base ones: "is_open", "rule" (unless empty) and
+    /// "target_value".
+    void write_gate_json(JsonTextWriter& out, bool is_open, std::string_view rule,
+                         double target_value) const;
 };
 
 }  // namespace velm

@@ -1,22 +1,30 @@
 #include "velm/bindings/json_text.hpp"
 
-#include <string>
+#include <cstring>
 
 namespace velm::bindings {
 
-pybind11::str json_text(const nlohmann::json& value) {
-    // The text is written into a buffer kept from call to call (it holds on to
-    // the capacity of the longest text so far): a level's reports are of much
-    // the same size every frame, so writing one allocates nothing, and its
-    // bytes are copied once, into the Python string. This is the writer that
-    // json::dump() uses, with dump()'s defaults, so the bytes and the strict
-    // UTF-8 check are the same as dump()'s.
-    thread_local std::string text;
-    text.clear();
-    nlohmann::detail::serializer<nlohmann::json> writer(nlohmann::detail::output_adapter<char>(text),
-                                                        ' ');
-    writer.dump(value, false, false, 0);
-    return pybind11::str(text.data(), text.size());
+JsonTextWriter& module_json_writer() {
+    static JsonTextWriter writer;
+    return writer;
+}
+
+pybind11::str python_str(const JsonTextWriter& text) {
+    const std::string_view bytes = text.text();
+    const auto length = static_cast<Py_ssize_t>(bytes.size());
+    PyObject* str = nullptr;
+    if (text.is_ascii()) {
+        str = PyUnicode_New(length, 127);
+        if (str != nullptr) {
+            std::memcpy(PyUnicode_1BYTE_DATA(str), bytes.data(), bytes.size());
+        }
+    } else {
+        str = PyUnicode_DecodeUTF8(bytes.data(), length, "strict");
+    }
+    if (str == nullptr) {
+        throw pybind11::error_already_set();
+    }
+    return pybind11::reinterpret_steal<pybind11::str>(str);
 }
 
 }  // namespace velm::bindings

@@ -2,12 +2,31 @@
 
 #include <pybind11/pybind11.h>
 
-#include <nlohmann/json.hpp>
+#include "velm/model/json_text_writer.hpp"
 
 namespace velm::bindings {
 
-/// The one way a JSON value reaches Python: compact text, keys in byte order,
-/// raw UTF-8. Dumping throws on any stored string with broken UTF-8.
-pybind11::str json_text(const nlohmann::json& value);
+/// The writer behind every JSON text of the module. Every call arrives with
+/// the interpreter lock held and the engine never calls back into Python, so
+/// one writer, and one buffer, serves them all.
+JsonTextWriter& module_json_writer();
+
+/// `text` as a new Python str. ASCII text is copied in as it is, without a
+/// second UTF-8 check; any other text was checked as it was written.
+pybind11::str python_str(const JsonTextWriter& text);
+
+/// The one way JSON text reaches Python: `write(writer)` writes the text into
+/// the module's writer, which becomes a str. The writer is reset before and
+/// after, so an outsized text's buffer is given back even when writing fails.
+template <class Write>
+pybind11::str json_text(Write&& write) {
+    struct Session {
+        JsonTextWriter& writer;
+        explicit Session(JsonTextWriter& writer) : writer(writer) { writer.reset(); }
+        ~Session() { writer.reset(); }
+    } session(module_json_writer());
+    write(session.writer);
+    return python_str(session.writer);
+}
 
 }  // namespace velm::bindings

@@ -33,7 +33,10 @@ void register_charge(py::module_& m) {
             [](ChargeHandle& self, std::string visual_id) {
                 self.get().visual_id = std::move(visual_id);
             })
-        .def("to_json", [](const ChargeHandle& self) { return json_text(self.get().to_json()); });
+        .def("to_json", [](const ChargeHandle& self) {
+            const Charge& charge = self.get();
+            return json_text([&](JsonTextWriter& out) { charge.write_json(out); });
+        });
 }
 
 }  // namespace velm::bindings

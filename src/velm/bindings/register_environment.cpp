@@ -8,6 +8,7 @@
 #include "velm/bindings/environment_class.hpp"
 #include "velm/bindings/json_text.hpp"
 #include "velm/bindings/registration.hpp"
+#include "velm/model/zone_state_text.hpp"
 #include "velm/model/zone_tree.hpp"
 
 namespace py = pybind11;
@@ -52,7 +53,10 @@ void register_environment(py::module_& m) {
         .def_readwrite("id", &Environment::id)
         .def_property("charges", &read_charges, &write_charges)
         .def_readwrite("is_time_frozen", &Environment::is_time_frozen)
-        .def("to_json", [](const Environment& self) { return json_text(self.to_json()); })
+        .def("to_json",
+             [](const Environment& self) {
+                 return json_text([&](JsonTextWriter& out) { write_zone_state(out, self); });
+             })
         .def(
             "add_charge",
             [](Environment& self, double magnitude, ChargePolarity polarity, std::string visual_id) {

@@ -2,6 +2,7 @@
 
 #include "velm/bindings/json_text.hpp"
 #include "velm/bindings/registration.hpp"
+#include "velm/sequencer/frame_report_text.hpp"
 #include "velm/sequencer/narrative_sequencer.hpp"
 
 namespace py = pybind11;
@@ -12,7 +13,13 @@ void register_sequencer(py::module_& m) {
     py::class_<NarrativeSequencer>(m, "NarrativeSequencer")
         .def(py::init<std::shared_ptr<Environment>>(), py::arg("env").none(false))
         .def("next_frame",
-             [](NarrativeSequencer& self) { return json_text(self.next_frame()); })
+             [](NarrativeSequencer& self) {
+                 return self.next_frame_as([&](std::string_view status, std::string_view message) {
+                     return json_text([&](JsonTextWriter& out) {
+                         write_frame_report(out, self, status, message);
+                     });
+                 });
+             })
         .def_readwrite("is_finished", &NarrativeSequencer::is_finished)
         .def_readwrite("current_frame", &NarrativeSequencer::current_frame);
 }

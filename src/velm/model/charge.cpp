@@ -1,10 +1,11 @@
 #include "velm/model/charge.hpp"
 
 #include "velm/model/json_object.hpp"
+#include "velm/model/json_text_writer.hpp"
 
 namespace velm {
 
-const char* polarity_text(ChargePolarity polarity) {
+std::string_view polarity_text(ChargePolarity polarity) {
     switch (polarity) {
         case POSITIVE: return "positive";
         case NEGATIVE: return "negative";
@@ -18,6 +19,17 @@ nlohmann::json Charge::to_json() const {
         .add("polarity", polarity_text(polarity))
         .add("visual_id", visual_id)
         .build();
+}
+
+void Charge::write_json(JsonTextWriter& out) const {
+    out.begin_object();
+    out.key("magnitude");
+    out.number(magnitude);
+    out.next_key("polarity");
+    out.plain_string(polarity_text(polarity));
+    out.next_key("visual_id");
+    out.string(visual_id);
+    out.end_object();
 }
 
 }  // namespace velm

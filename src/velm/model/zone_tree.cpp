@@ -1,6 +1,8 @@
 #include "velm/model/zone_tree.hpp"
 
+#include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace velm {
@@ -23,6 +25,42 @@ bool tree_contains(const Environment& root, const Environment& target) {
                 pending.push_back(child.get());
             }
         }
+    }
+    return false;
+}
+
+bool exceeds_nesting_limit(const Environment& root) {
+    struct Open {
+        const Environment* zone;
+        std::size_t next_child;
+        std::size_t tallest_child;
+    };
+    // Levels of every finished zone's subtree, the zone itself included.
+    std::unordered_map<const Environment*, std::size_t> height;
+    std::vector<Open> open{{&root, 0, 0}};
+    while (!open.empty()) {
+        if (open.size() > MAX_ZONE_DEPTH) {
+            return true;
+        }
+        Open& innermost = open.back();
+        if (innermost.next_child == innermost.zone->sub_environments.size()) {
+            const std::size_t levels = innermost.tallest_child + 1;
+            height[innermost.zone] = levels;
+            open.pop_back();
+            if (!open.empty()) {
+                open.back().tallest_child = std::max(open.back().tallest_child, levels);
+            }
+            continue;
+        }
+        const Environment* child = innermost.zone->sub_environments[innermost.next_child++].get();
+        if (auto known = height.find(child); known != height.end()) {
+            if (open.size() + known->second > MAX_ZONE_DEPTH) {
+                return true;
+            }
+            innermost.tallest_child = std::max(innermost.tallest_child, known->second);
+            continue;
+        }
+        open.push_back({child, 0, 0});
     }
     return false;
 }

@@ -23,6 +23,10 @@ public:
 /// Each zone is visited once, so shared zones cannot make this exponential.
 bool tree_contains(const Environment& root, const Environment& target);
 
+/// True when some path from `root` down is longer than MAX_ZONE_DEPTH levels.
+/// Each zone is walked once, so shared zones cannot make this exponential.
+bool exceeds_nesting_limit(const Environment& root);
+
 /// One place of a zone in the tree: the zone, the parent listing it (null for
 /// the root) and its position in that parent's `sub_environments`.
 struct ZoneVisit {

@@ -6,6 +6,8 @@
 
 namespace velm {
 
+class JsonTextWriter;
+
 /// The one thing that happened in a frame: an agent acted, a zone merged or
 /// the level completed.
 struct NarrativeEvent {
@@ -16,6 +18,9 @@ struct NarrativeEvent {
 
     /// {"agent_name", "description", "type", "visual_id"}.
     nlohmann::json to_json() const;
+
+    /// Writes the text of `to_json()` straight to `out`.
+    void write_json(JsonTextWriter& out) const;
 };
 
 }  // namespace velm

@@ -23,19 +23,9 @@ void remove_agent(Environment& zone, const MagicianAgent& agent) {
 }  // namespace
 
 nlohmann::json NarrativeSequencer::next_frame() {
-    last_event.reset();
-    if (current_frame >= max_frames) {
-        // Built before the flag is set so that a failing report changes nothing.
-        nlohmann::json report =
-            build_frame_report("ERROR", "Max frame limit reached. Infinite loop detected.");
-        is_finished = true;
-        return report;
-    }
-    if (is_finished) {
-        return build_frame_report("FINISHED", "Simulation complete. No further actions.");
-    }
-    run_frame();
-    return build_frame_report(is_finished ? "FINISHED" : "RUNNING", last_event->description);
+    return next_frame_as([this](std::string_view status, std::string_view message) {
+        return build_frame_report(status, message);
+    });
 }
 
 void NarrativeSequencer::run_frame() {
@@ -93,14 +83,14 @@ void NarrativeSequencer::merge_into_parent(const ZoneVisit& place) {
                                   static_cast<std::ptrdiff_t>(place.index_in_parent));
 }
 
-nlohmann::json NarrativeSequencer::build_frame_report(std::string status,
-                                                      std::string message) const {
+nlohmann::json NarrativeSequencer::build_frame_report(std::string_view status,
+                                                      std::string_view message) const {
     nlohmann::json report = env->to_json();
     report["meta"] = JsonObject()
                          .add("frame_index", current_frame)
                          .add("last_event", last_event ? last_event->to_json() : nullptr)
-                         .add("message", std::move(message))
-                         .add("status", std::move(status))
+                         .add("message", message)
+                         .add("status", status)
                          .build();
     return report;
 }

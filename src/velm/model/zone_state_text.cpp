@@ -1,0 +1,91 @@
+#include "velm/model/zone_state_text.hpp"
+
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "velm/model/zone_tree.hpp"
+
+namespace velm {
+
+namespace {
+
+/// Everything of a zone's object up to the opening of its inner zones' list.
+void write_zone_head(JsonTextWriter& out, const Environment& zone,
+                     const RootMemberWriter* root_member) {
+    out.begin_object();
+    out.key("agents");
+    out.begin_array();
+    for (std::size_t index = 0; index < zone.agents.size(); ++index) {
+        if (index > 0) {
+            out.comma();
+        }
+        zone.agents[index]->write_json(out);
+    }
+    out.end_array();
+    out.next_key("charges");
+    out.begin_array();
+    for (std::size_t index = 0; index < zone.charges.size(); ++index) {
+        if (index > 0) {
+            out.comma();
+        }
+        zone.charges[index].write_json(out);
+    }
+    out.end_array();
+    out.next_key("id");
+    out.string(zone.id);
+    out.next_key("is_time_frozen");
+    // A zone with no inner zones cannot be waiting on any, whatever the flag says.
+    out.boolean(!zone.sub_environments.empty() && zone.is_time_frozen);
+    if (root_member != nullptr) {
+        root_member->write_member(out);
+    }
+    out.next_key("sub_environments");
+    out.begin_array();
+}
+
+void write_tree(JsonTextWriter& out, const Environment& root, const RootMemberWriter* root_member) {
+    struct Open {
+        const Environment* zone;
+        std::size_t next_child;
+    };
+    std::vector<Open> open;
+    write_zone_head(out, root, root_member);
+    open.push_back({&root, 0});
+    while (!open.empty()) {
+        Open& innermost = open.back();
+        if (innermost.next_child == innermost.zone->sub_environments.size()) {
+            out.end_array();
+            out.end_object();
+            open.pop_back();
+            continue;
+        }
+        if (innermost.next_child > 0) {
+            out.comma();
+        }
+        const Environment& child = *innermost.zone->sub_environments[innermost.next_child++];
+        if (open.size() == MAX_ZONE_DEPTH) {
+            throw NestingLimitExceeded();
+        }
+        write_zone_head(out, child, nullptr);
+        open.push_back({&child, 0});
+    }
+}
+
+}  // namespace
+
+void write_zone_state(JsonTextWriter& out, const Environment& root,
+                      const RootMemberWriter* root_member) {
+    try {
+        write_tree(out, root, root_member);
+    } catch (const nlohmann::json::type_error&) {
+        // to_json() builds the whole tree before any text, so a tree too deep
+        // to build is refused as such even when a string in it is broken.
+        if (exceeds_nesting_limit(root)) {
+            throw NestingLimitExceeded();
+        }
+        throw;
+    }
+}
+
+}  // namespace velm
