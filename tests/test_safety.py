@@ -103,3 +103,55 @@ except ValueError:
 print(velm.NarrativeSequencer(a).next_frame().count('"id"'))
 """)
     assert out.split()[0] == "refused"
+
+
+LADDER = """
+import velm_engine as velm
+def ladder(rungs):
+    # Each rung lists the one below it twice: 2 ** rungs places in all.
+    top = velm.Environment("rung0")
+    rung = top
+    for level in range(1, rungs):
+        below = velm.Environment(f"rung{level}")
+        rung.add_sub_environment(below)
+        rung.add_sub_environment(below)
+        rung = below
+    return top, rung
+"""
+
+
+def test_a_level_of_too_many_places_is_refused_before_anything_changes(run_isolated):
+    out = run_isolated(LADDER + """
+top, bottom = ladder(41)
+top.add_charge(1, velm.POSITIVE, "a"); top.add_charge(2, velm.POSITIVE, "b")
+top.add_plus_magician("p")
+sequencer = velm.NarrativeSequencer(top)
+for call in (top.to_json, sequencer.next_frame):
+    try:
+        call()
+    except ValueError as error:
+        print(error)
+sequencer.is_finished = True
+try:
+    sequencer.next_frame()
+except ValueError:
+    print("refused when finished too")
+print(sequencer.current_frame, len(top.charges), bottom.is_time_frozen)
+""", timeout=60)
+    lines = out.splitlines()
+    assert lines[0] == lines[1] == (
+        "the level unfolds to more than the engine's limit of 10000000 zone places "
+        "(a zone listed at several places counts at each)")
+    assert lines[2:] == ["refused when finished too", "0 2 False"]
+
+
+def test_a_level_of_millions_of_places_still_plays(run_isolated):
+    out = run_isolated(LADDER + """
+top, bottom = ladder(22)
+bottom.add_charge(2, velm.POSITIVE, "a"); bottom.add_charge(3, velm.POSITIVE, "b")
+bottom.add_multiply_magician("m")
+sequencer = velm.NarrativeSequencer(top)
+report = sequencer.next_frame()
+print(report.count('"id":"rung21"'), report.count("result_product_m"), sequencer.current_frame)
+""", timeout=300)
+    assert out.split() == [str(2**21), str(2**21), "1"]

@@ -2,6 +2,12 @@
 
 namespace velm {
 
+namespace {
+
+constexpr std::string_view PURIFIED_PREFIX = "purified_";
+
+}  // namespace
+
 AbsMagician::AbsMagician(std::string visual_id)
     : MagicianAgent("The Purifier", 90, std::move(visual_id)) {}
 
@@ -10,11 +16,18 @@ bool AbsMagician::execute(std::vector<Charge>& charges) {
     if (charges.empty()) {
         return false;
     }
+    // Room for every new name first: running out of memory then leaves every
+    // charge as it was, never some purified and the rest not.
+    for (Charge& charge : charges) {
+        if (charge.polarity == NEGATIVE) {
+            charge.visual_id.reserve(charge.visual_id.size() + PURIFIED_PREFIX.size());
+        }
+    }
     for (Charge& charge : charges) {
         if (charge.polarity == NEGATIVE) {
             // Only the sign flips: the magnitude is kept as stored, even a negative one.
             charge.polarity = POSITIVE;
-            charge.visual_id.insert(0, "purified_");
+            charge.visual_id.insert(0, PURIFIED_PREFIX);
         }
     }
     return true;

@@ -1,22 +1,46 @@
 #include "velm/model/environment.hpp"
 
+#include <algorithm>
+#include <new>
+
 #include "velm/model/json_object.hpp"
 #include "velm/model/zone_tree.hpp"
 
 namespace velm {
 
+namespace {
+
+using ZoneList = std::vector<std::shared_ptr<Environment>>;
+
+/// Moves the inner zones of `zone`, which is about to go, onto `pending`.
+/// Without memory for them they stay where they are, and the zone's own
+/// destructor frees them the same way: a destructor must not throw.
+void adopt_inner_zones(ZoneList& pending, Environment& zone) noexcept {
+    const std::size_t needed = zone.sub_environments.size();
+    if (pending.capacity() - pending.size() < needed) {
+        try {
+            pending.reserve(std::max(2 * pending.capacity(), pending.size() + needed));
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+    }
+    for (auto& inner : zone.sub_environments) {
+        pending.push_back(std::move(inner));
+    }
+    zone.sub_environments.clear();
+}
+
+}  // namespace
+
 Environment::~Environment() {
     // Each zone whose last owner we are hands its children to this loop before
     // it goes, so a chain of any length is freed without nested destructor calls.
-    std::vector<std::shared_ptr<Environment>> pending = std::move(sub_environments);
+    ZoneList pending = std::move(sub_environments);
     while (!pending.empty()) {
         std::shared_ptr<Environment> zone = std::move(pending.back());
         pending.pop_back();
         if (zone.use_count() == 1) {
-            for (auto& child : zone->sub_environments) {
-                pending.push_back(std::move(child));
-            }
-            zone->sub_environments.clear();
+            adopt_inner_zones(pending, *zone);
         }
     }
 }

@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "velm/model/zone_tree.hpp"
 
 namespace velm {
@@ -64,9 +62,6 @@ void write_tree(JsonTextWriter& out, const Environment& root, const RootMemberWr
             out.comma();
         }
         const Environment& child = *innermost.zone->sub_environments[innermost.next_child++];
-        if (open.size() == MAX_ZONE_DEPTH) {
-            throw NestingLimitExceeded();
-        }
         write_zone_head(out, child, nullptr);
         open.push_back({&child, 0});
     }
@@ -76,16 +71,10 @@ void write_tree(JsonTextWriter& out, const Environment& root, const RootMemberWr
 
 void write_zone_state(JsonTextWriter& out, const Environment& root,
                       const RootMemberWriter* root_member) {
-    try {
-        write_tree(out, root, root_member);
-    } catch (const nlohmann::json::type_error&) {
-        // to_json() builds the whole tree before any text, so a tree too deep
-        // to build is refused as such even when a string in it is broken.
-        if (exceeds_nesting_limit(root)) {
-            throw NestingLimitExceeded();
-        }
-        throw;
-    }
+    // Checked first, so that a tree too deep or too large is refused before a
+    // byte is written, whatever a broken string further in would have done.
+    check_walkable(root);
+    write_tree(out, root, root_member);
 }
 
 }  // namespace velm

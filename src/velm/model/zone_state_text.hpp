@@ -18,8 +18,9 @@ protected:
 
 /// Writes the text of `root.to_json()` straight to `out`, with `root_member`
 /// (when given) in the root's object. The tree is walked with a stack of its
-/// own, so nesting costs no native stack. Throws NestingLimitExceeded for a
-/// tree nested deeper than MAX_ZONE_DEPTH, as `to_json()` does.
+/// own, so nesting costs no native stack. Throws NestingLimitExceeded or
+/// PlaceLimitExceeded, before writing anything, for a tree that is too deep
+/// or too large to walk.
 void write_zone_state(JsonTextWriter& out, const Environment& root,
                       const RootMemberWriter* root_member = nullptr);
 

@@ -13,19 +13,32 @@ namespace velm {
 /// writer, which recurses once per nested value.
 inline constexpr std::size_t MAX_ZONE_DEPTH = 2000;
 
+/// Most places a tree may unfold to. A zone listed at several places is
+/// walked, and written, once per place, so a few zones that list each other
+/// twice over unfold to more places than any memory holds; no hand-made or
+/// generated level of a real game comes near.
+inline constexpr std::size_t MAX_ZONE_PLACES = 10'000'000;
+
 /// Thrown instead of walking a tree nested deeper than MAX_ZONE_DEPTH.
 class NestingLimitExceeded : public std::runtime_error {
 public:
     NestingLimitExceeded();
 };
 
+/// Thrown instead of walking a tree of more than MAX_ZONE_PLACES places.
+class PlaceLimitExceeded : public std::length_error {
+public:
+    PlaceLimitExceeded();
+};
+
 /// True when `target` is `root` itself or is held anywhere below it.
 /// Each zone is visited once, so shared zones cannot make this exponential.
 bool tree_contains(const Environment& root, const Environment& target);
 
-/// True when some path from `root` down is longer than MAX_ZONE_DEPTH levels.
-/// Each zone is walked once, so shared zones cannot make this exponential.
-bool exceeds_nesting_limit(const Environment& root);
+/// Throws NestingLimitExceeded or PlaceLimitExceeded for a tree that the
+/// engine will not walk; it stops as soon as either limit is passed, so it
+/// takes at most MAX_ZONE_PLACES steps and no memory beyond the path it is on.
+void check_walkable(const Environment& root);
 
 /// One place of a zone in the tree: the zone, the parent listing it (null for
 /// the root) and its position in that parent's `sub_environments`.
@@ -37,7 +50,8 @@ struct ZoneVisit {
 
 /// Every place in the tree, inner zones before the zone holding them and
 /// siblings in list order; a zone listed at several places is visited at each.
-/// Throws NestingLimitExceeded before returning anything for too deep a tree.
+/// Throws NestingLimitExceeded or PlaceLimitExceeded for a tree that is too
+/// deep or too large to walk.
 std::vector<ZoneVisit> visit_post_order(Environment& root);
 
 }  // namespace velm

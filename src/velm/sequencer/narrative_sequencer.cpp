@@ -20,6 +20,36 @@ void remove_agent(Environment& zone, const MagicianAgent& agent) {
     }
 }
 
+constexpr std::string_view CAST_SPELL_MIDDLE = " executed operation in ";
+
+/// An empty event whose texts have room for the event of any of `gathered`,
+/// so that recording the one that acts cannot fail once it has acted.
+NarrativeEvent room_for_cast_events(const std::vector<GatheredAgent>& gathered) {
+    std::size_t name = 0;
+    std::size_t visual_id = 0;
+    std::size_t description = 0;
+    for (const GatheredAgent& entry : gathered) {
+        name = std::max(name, entry.agent->name.size());
+        visual_id = std::max(visual_id, entry.agent->visual_id.size());
+        description = std::max(description, entry.agent->name.size() + CAST_SPELL_MIDDLE.size() +
+                                                 entry.zone->id.size());
+    }
+    NarrativeEvent event;
+    event.agent_name.reserve(name);
+    event.visual_id.reserve(visual_id);
+    event.description.reserve(description);
+    return event;
+}
+
+/// Fills `event`, made by room_for_cast_events, for `agent` acting in `zone`:
+/// every text fits the room already there, so nothing is allocated.
+void record_cast(NarrativeEvent& event, const MagicianAgent& agent, const Environment& zone) noexcept {
+    event.agent_name.assign(agent.name);
+    event.visual_id.assign(agent.visual_id);
+    event.type.assign("CAST_SPELL");
+    event.description.assign(agent.name).append(CAST_SPELL_MIDDLE).append(zone.id);
+}
+
 }  // namespace
 
 nlohmann::json NarrativeSequencer::next_frame() {
@@ -29,31 +59,45 @@ nlohmann::json NarrativeSequencer::next_frame() {
 }
 
 void NarrativeSequencer::run_frame() {
-    // The walk comes first: a tree too deep to report is refused before the
-    // frame has touched anything. Agents only change charges, so the places
-    // stay valid for the whole frame.
+    // A frame happens whole or not at all. The walk comes first, so a tree
+    // that is too deep or too large is refused before anything changes; the
+    // freeze flags are put back if a later step fails; and each step does
+    // whatever can fail (allocating, above all) before its first change.
+    // Agents only change charges, so the places stay valid for the frame.
     const std::vector<ZoneVisit> places = visit_post_order(*env);
-    ++current_frame;
-    refresh_time_freeze(places);
+    TimeFreezeRefresh freeze(places);
     std::vector<GatheredAgent> gathered = gather_agents(places);
     order_by_priority(gathered);
-    if (try_agents(gathered) || collapse_resolved_zone(places)) {
-        return;
+    if (!try_agents(gathered) && !collapse_resolved_zone(places)) {
+        complete_level();
     }
-    is_finished = true;
-    last_event = NarrativeEvent{"System", "N/A", "FINISHED", "Equation Resolved."};
+    freeze.keep();
+    ++current_frame;
 }
 
 bool NarrativeSequencer::try_agents(const std::vector<GatheredAgent>& gathered) {
+    NarrativeEvent event = room_for_cast_events(gathered);
     for (const GatheredAgent& entry : gathered) {
         MagicianAgent& agent = *entry.agent;
+        const AgentState before = agent.state;
         agent.state = ACTIVE;
-        if (!agent.execute(entry.zone->charges)) {
+        bool acted = false;
+        try {
+            acted = agent.execute(entry.zone->charges);
+        } catch (...) {
+            // Agents change nothing when they fail, and the agents tried
+            // before were dormant between frames as they are again now, so the
+            // frame is undone once this agent's state is.
+            agent.state = before;
+            throw;
+        }
+        if (!acted) {
             agent.state = DORMANT;
             continue;
         }
-        last_event = NarrativeEvent{agent.name, agent.visual_id, "CAST_SPELL",
-                                    agent.name + " executed operation in " + entry.zone->id};
+        record_cast(event, agent, *entry.zone);
+        last_event = std::move(event);
+        // Its zone holds the agent's only share, so this is its end.
         remove_agent(*entry.zone, agent);
         return true;
     }
@@ -75,12 +119,21 @@ bool NarrativeSequencer::collapse_resolved_zone(const std::vector<ZoneVisit>& pl
 void NarrativeSequencer::merge_into_parent(const ZoneVisit& place) {
     const Environment& zone = *place.zone;
     Environment& parent = *place.parent;
+    // The merge's event names the Chronomancer, although no agent takes part.
+    NarrativeEvent event{"Chronomancer", "shield_" + zone.id, "COLLAPSE_ZONE",
+                         "Zone " + zone.id + " has resolved and merged."};
+    // The one step that can fail, and it changes nothing when it does.
     parent.charges.push_back(zone.charges.front());
-    last_event = NarrativeEvent{"Chronomancer", "shield_" + zone.id, "COLLAPSE_ZONE",
-                                "Zone " + zone.id + " has resolved and merged."};
+    last_event = std::move(event);
     // May release the last handle to the zone: nothing below touches it.
     parent.sub_environments.erase(parent.sub_environments.begin() +
                                   static_cast<std::ptrdiff_t>(place.index_in_parent));
+}
+
+void NarrativeSequencer::complete_level() {
+    NarrativeEvent event{"System", "N/A", "FINISHED", "Equation Resolved."};
+    is_finished = true;
+    last_event = std::move(event);
 }
 
 nlohmann::json NarrativeSequencer::build_frame_report(std::string_view status,

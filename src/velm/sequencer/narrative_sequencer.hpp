@@ -76,6 +76,7 @@ private:
     bool try_agents(const std::vector<GatheredAgent>& gathered);
     bool collapse_resolved_zone(const std::vector<ZoneVisit>& places);
     void merge_into_parent(const ZoneVisit& place);
+    void complete_level();
     nlohmann::json build_frame_report(std::string_view status, std::string_view message) const;
 };
 
