@@ -18,6 +18,6 @@ def test_benchmark_prints_a_row_and_a_verdict_per_level():
     assert result.returncode == 0, result.stderr[-3000:]
     table = [line.split("|")[1].strip() for line in result.stdout.splitlines()
              if line.startswith("| ")]
-    assert table[2:] == ["worked", "deep"]
+    assert table[2:] == ["worked", "deep-500"]
     assert "- worked example next_frame:" in result.stdout
     assert "too deep" in result.stdout  # orjson cannot write the deep report
