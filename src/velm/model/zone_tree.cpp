@@ -32,7 +32,7 @@ bool tree_contains(const Environment& root, const Environment& target) {
     return false;
 }
 
-void check_walkable(const Environment& root) {
+std::size_t check_walkable(const Environment& root) {
     struct Open {
         const Environment* zone;
         std::size_t next_child;
@@ -54,17 +54,19 @@ void check_walkable(const Environment& root) {
         const Environment* child = innermost.zone->sub_environments[innermost.next_child++].get();
         open.push_back({child, 0});
     }
+    return places;
 }
 
 std::vector<ZoneVisit> visit_post_order(Environment& root) {
     // Counted first, without building anything: a list of ten million places
     // would take a second and a quarter of a gigabyte just to be refused.
-    check_walkable(root);
+    const std::size_t places = check_walkable(root);
     struct Open {
         ZoneVisit visit;
         std::size_t next_child;
     };
     std::vector<ZoneVisit> visits;
+    visits.reserve(places);
     std::vector<Open> open{{{&root, nullptr, 0}, 0}};
     while (!open.empty()) {
         Environment* zone = open.back().visit.zone;

@@ -35,10 +35,11 @@ public:
 /// Each zone is visited once, so shared zones cannot make this exponential.
 bool tree_contains(const Environment& root, const Environment& target);
 
-/// Throws NestingLimitExceeded or PlaceLimitExceeded for a tree that the
-/// engine will not walk; it stops as soon as either limit is passed, so it
-/// takes at most MAX_ZONE_PLACES steps and no memory beyond the path it is on.
-void check_walkable(const Environment& root);
+/// The number of places in the tree. Throws NestingLimitExceeded or
+/// PlaceLimitExceeded for a tree that the engine will not walk; it stops as
+/// soon as either limit is passed, so it takes at most MAX_ZONE_PLACES steps
+/// and no memory beyond the path it is on.
+std::size_t check_walkable(const Environment& root);
 
 /// One place of a zone in the tree: the zone, the parent listing it (null for
 /// the root) and its position in that parent's `sub_environments`.

@@ -1,6 +1,7 @@
 #include "velm/sequencer/frame_plan.hpp"
 
 #include <algorithm>
+#include <functional>
 
 namespace velm {
 
@@ -8,6 +9,27 @@ namespace {
 
 bool is_unresolved(const Environment& zone) {
     return !zone.agents.empty() || zone.charges.size() > 1;
+}
+
+/// Beyond this many distinct priorities the list is merge-sorted instead;
+/// the kinds of the engine have seven.
+constexpr std::size_t MAX_DISTINCT_PRIORITIES = 16;
+
+/// The distinct priorities of `gathered`, highest first, or nothing when
+/// there are more than MAX_DISTINCT_PRIORITIES of them.
+std::vector<std::int32_t> distinct_priorities(const std::vector<GatheredAgent>& gathered) {
+    std::vector<std::int32_t> priorities;
+    for (const GatheredAgent& entry : gathered) {
+        if (std::find(priorities.begin(), priorities.end(), entry.priority) != priorities.end()) {
+            continue;
+        }
+        if (priorities.size() == MAX_DISTINCT_PRIORITIES) {
+            return {};
+        }
+        priorities.push_back(entry.priority);
+    }
+    std::sort(priorities.begin(), priorities.end(), std::greater<>());
+    return priorities;
 }
 
 bool waits_on_inner_zone(const Environment& zone) {
@@ -50,7 +72,7 @@ std::vector<GatheredAgent> gather_agents(const std::vector<ZoneVisit>& places) {
             continue;
         }
         for (const auto& agent : place.zone->agents) {
-            gathered.push_back({agent.get(), place.zone});
+            gathered.push_back({agent.get(), place.zone, agent->priority});
         }
     }
     return gathered;
@@ -58,13 +80,31 @@ std::vector<GatheredAgent> gather_agents(const std::vector<ZoneVisit>& places) {
 
 void order_by_priority(std::vector<GatheredAgent>& gathered) {
     const auto higher = [](const GatheredAgent& a, const GatheredAgent& b) {
-        return a.agent->priority > b.agent->priority;
+        return a.priority > b.priority;
     };
-    // The stable sort takes a buffer from the heap; a list already in order,
-    // as that of a zone or two often is, needs neither.
-    if (!std::is_sorted(gathered.begin(), gathered.end(), higher)) {
-        std::stable_sort(gathered.begin(), gathered.end(), higher);
+    // A list already in order, as that of a zone or two often is, is left as
+    // it is.
+    if (std::is_sorted(gathered.begin(), gathered.end(), higher)) {
+        return;
     }
+    // Every kind has a fixed priority, so a level holds only a handful of
+    // distinct ones: taking the entries of each priority in turn, in gathered
+    // order, is a stable sort in a few plain passes.
+    const std::vector<std::int32_t> priorities = distinct_priorities(gathered);
+    if (priorities.empty()) {
+        std::stable_sort(gathered.begin(), gathered.end(), higher);
+        return;
+    }
+    std::vector<GatheredAgent> ordered;
+    ordered.reserve(gathered.size());
+    for (const std::int32_t priority : priorities) {
+        for (const GatheredAgent& entry : gathered) {
+            if (entry.priority == priority) {
+                ordered.push_back(entry);
+            }
+        }
+    }
+    gathered.swap(ordered);
 }
 
 }  // namespace velm

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,8 @@ namespace velm {
 struct GatheredAgent {
     MagicianAgent* agent;
     Environment* zone;
+    /// The agent's, kept here so that ordering does not reach into every agent.
+    std::int32_t priority;
 };
 
 /// Sets every zone's `is_time_frozen` for a frame: a zone waits while any zone
