@@ -16,15 +16,15 @@ JsonTextWriter& module_json_writer();
 pybind11::str python_str(const JsonTextWriter& text);
 
 /// The one way JSON text reaches Python: `write(writer)` writes the text into
-/// the module's writer, which becomes a str. The writer is reset before and
-/// after, so an outsized text's buffer is given back even when writing fails.
+/// the module's writer, which becomes a str. The writer is reset afterwards,
+/// also when writing fails, so it starts every text empty and an outsized
+/// text's buffer is given back at once.
 template <class Write>
 pybind11::str json_text(Write&& write) {
     struct Session {
         JsonTextWriter& writer;
-        explicit Session(JsonTextWriter& writer) : writer(writer) { writer.reset(); }
         ~Session() { writer.reset(); }
-    } session(module_json_writer());
+    } session{module_json_writer()};
     write(session.writer);
     return python_str(session.writer);
 }

@@ -121,7 +121,7 @@ public:
     /// Frees the copy of an outsized string.
     void release_outsized() noexcept {
         auto& copy = scratch_.get_ref<std::string&>();
-        if (copy.capacity() > RETAINED_CAPACITY) {
+        if (copy.capacity() > SMALL_CAPACITY) {
             std::string().swap(copy);
         }
     }
@@ -147,9 +147,11 @@ JsonTextWriter::JsonTextWriter() = default;
 JsonTextWriter::~JsonTextWriter() = default;
 
 void JsonTextWriter::reset() noexcept {
+    const bool outsized = capacity_ > RETAINED_CAPACITY ||
+                          (capacity_ > SMALL_CAPACITY && capacity_ / 4 > size_);
     size_ = 0;
     ascii_ = true;
-    if (capacity_ > RETAINED_CAPACITY) {
+    if (outsized) {
         data_.reset();
         capacity_ = 0;
     }

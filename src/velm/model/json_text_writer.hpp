@@ -21,20 +21,23 @@ namespace velm {
 /// throws the library's type_error 316 for broken UTF-8.
 ///
 /// The buffer is kept from text to text, so a writer used over and over stops
-/// allocating once it has grown to the size of its texts; `reset` gives an
-/// outsized buffer back.
+/// allocating once it has grown to the size of its texts; `reset` gives back
+/// a buffer that is large in itself or large for the text it last held.
 class JsonTextWriter {
 public:
-    /// Capacity that `reset` keeps; a larger buffer is freed.
+    /// Largest buffer that `reset` keeps.
     static constexpr std::size_t RETAINED_CAPACITY = std::size_t{8} << 20;
+    /// A buffer up to this size is kept whatever the text it held.
+    static constexpr std::size_t SMALL_CAPACITY = std::size_t{64} << 10;
 
     JsonTextWriter();
     ~JsonTextWriter();
     JsonTextWriter(const JsonTextWriter&) = delete;
     JsonTextWriter& operator=(const JsonTextWriter&) = delete;
 
-    /// Starts a new text, freeing the buffer first if it has grown past
-    /// RETAINED_CAPACITY.
+    /// Starts a new text. The buffer is freed first when it holds more than
+    /// RETAINED_CAPACITY, or more than SMALL_CAPACITY and four times the
+    /// text it held, so one outsized text does not keep its memory.
     void reset() noexcept;
 
     /// The text written since the last `reset`.
