@@ -4,7 +4,6 @@ as it was, and (under the sanitizers) no engine memory becomes unreachable.
 Both run the level player of benchmarks/leak_check.py in a fresh interpreter,
 so that nothing else of the test run is measured."""
 
-import ctypes
 import os
 import subprocess
 import sys
@@ -13,8 +12,9 @@ from pathlib import Path
 
 import pytest
 
+from helpers import SANITIZED
+
 BENCHMARKS = Path(__file__).resolve().parents[1] / "benchmarks"
-SANITIZED = hasattr(ctypes.CDLL(None), "__lsan_do_recoverable_leak_check")
 
 
 def test_heap_stays_flat_over_many_levels():

@@ -3,6 +3,10 @@ that is half applied. Each case runs in its own interpreter under an address
 space limit set just above what it uses."""
 import pytest
 
+from helpers import SANITIZED
+
+pytestmark = pytest.mark.skipif(SANITIZED, reason="address-space limits mean nothing under ASan")
+
 LIMITS = """
 import json, resource, velm_engine as velm
 

@@ -28,7 +28,7 @@ public:
     /// Largest buffer that `reset` keeps.
     static constexpr std::size_t RETAINED_CAPACITY = std::size_t{8} << 20;
     /// A buffer up to this size is kept whatever the text it held.
-    static constexpr std::size_t SMALL_CAPACITY = std::size_t{64} << 10;
+    static constexpr std::size_t SMALL_CAPACITY = std::size_t{16} << 10;
 
     JsonTextWriter();
     ~JsonTextWriter();
