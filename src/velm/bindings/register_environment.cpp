@@ -36,7 +36,7 @@ void write_charges(Environment& self, const std::vector<ChargeHandle>& given) {
 }
 
 void add_sub_environment(Environment& self, std::shared_ptr<Environment> sub_env) {
-    if (tree_contains(*sub_env, self)) {
+    if (would_contain_itself(self, *sub_env)) {
         throw py::value_error(
             "add_sub_environment: the zone is this environment or holds it, which would "
             "make the level contain itself");

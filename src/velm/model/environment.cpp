@@ -8,9 +8,9 @@ namespace velm {
 Environment::~Environment() {
     // Each zone whose last owner we are hands its children to this loop before
     // it goes, so a chain of any length is freed without nested destructor calls.
-    std::vector<std::shared_ptr<Environment>> pending = std::move(sub_environments);
+    std::vector<ZoneHandle> pending = std::move(sub_environments);
     while (!pending.empty()) {
-        std::shared_ptr<Environment> zone = std::move(pending.back());
+        ZoneHandle zone = std::move(pending.back());
         pending.pop_back();
         if (zone.use_count() == 1) {
             for (auto& child : zone->sub_environments) {

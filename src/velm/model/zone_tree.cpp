@@ -9,6 +9,8 @@ NestingLimitExceeded::NestingLimitExceeded()
     : std::runtime_error("zones are nested deeper than the engine's limit of " +
                          std::to_string(MAX_ZONE_DEPTH) + " levels") {}
 
+namespace {
+
 bool tree_contains(const Environment& root, const Environment& target) {
     std::unordered_set<const Environment*> seen{&root};
     std::vector<const Environment*> pending{&root};
@@ -25,6 +27,20 @@ bool tree_contains(const Environment& root, const Environment& target) {
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool would_contain_itself(const Environment& parent, const Environment& child) {
+    if (&parent == &child) {
+        return true;
+    }
+    // Only a zone that some list holds can be below another one, and only a
+    // zone with inner zones can have anything below it.
+    if (parent.times_listed() == 0 || child.sub_environments.empty()) {
+        return false;
+    }
+    return tree_contains(child, parent);
 }
 
 std::vector<ZoneVisit> visit_post_order(Environment& root) {

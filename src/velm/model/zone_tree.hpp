@@ -19,9 +19,12 @@ public:
     NestingLimitExceeded();
 };
 
-/// True when `target` is `root` itself or is held anywhere below it.
-/// Each zone is visited once, so shared zones cannot make this exponential.
-bool tree_contains(const Environment& root, const Environment& target);
+/// True when listing `child` among the inner zones of `parent` would make the
+/// tree contain itself: `child` is `parent`, or `parent` is somewhere below
+/// `child`. Costs nothing for a parent that no list holds (a level built from
+/// the bottom up) or a child without inner zones (one built from the top down);
+/// otherwise it visits each zone below `child` once, however often it is shared.
+bool would_contain_itself(const Environment& parent, const Environment& child);
 
 /// One place of a zone in the tree: the zone, the parent listing it (null for
 /// the root) and its position in that parent's `sub_environments`.
