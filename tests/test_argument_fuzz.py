@@ -1,9 +1,12 @@
 """Every public callable, called wrongly: wrong counts, wrong types, unknown
 or repeated keywords, integers out of range, non-sequences for `charges`, and
 objects whose __init__ never ran. Each call raises TypeError (or, for cycles
-and stale views, ValueError and IndexError) and changes nothing."""
+and stale views, ValueError and IndexError) and changes nothing. An error that
+an argument's own conversion method raises reaches the caller as itself, and
+changes nothing either."""
 
 import json
+import os
 import textwrap
 
 import pytest
@@ -327,3 +330,206 @@ def test_objects_whose_init_never_ran_are_refused(run_isolated):
     assert outcome.pop("unchanged") is True
     assert json.loads(outcome.pop("late __init__"))["id"] == "late"
     assert outcome == {name: "TypeError" for name in outcome}
+
+
+class Raising:
+    """Raises `error`, the same instance every time, from the conversion
+    method that a subclass defines."""
+
+    def __init__(self, error):
+        self.error = error
+
+
+class FloatRaises(Raising):
+    def __float__(self):
+        raise self.error
+
+
+class IndexRaises(Raising):
+    def __index__(self):
+        raise self.error
+
+
+class IntRaises(Raising):
+    def __int__(self):
+        raise self.error
+
+
+class BoolRaises(Raising):
+    def __bool__(self):
+        raise self.error
+
+
+class LenRaises(Raising):
+    """A sequence of one charge whose length cannot be taken."""
+
+    def __len__(self):
+        raise self.error
+
+    def __getitem__(self, index):
+        if index:
+            raise IndexError(index)
+        return velm.Charge(1, velm.POSITIVE, "from a sequence")
+
+
+class GetitemRaises(LenRaises):
+    def __len__(self):
+        return 1
+
+    def __getitem__(self, index):
+        raise self.error
+
+
+class IterRaises(list):
+    def __init__(self, error):
+        super().__init__([velm.Charge(1, velm.POSITIVE, "in a list")])
+        self.error = error
+
+    def __iter__(self):
+        raise self.error
+
+
+def generator_raising(error):
+    yield velm.Charge(1, velm.POSITIVE, "generated")
+    raise error
+
+
+# Arguments whose own conversion method raises the error given, by kind. Text,
+# polarity and zone arguments are converted without calling any of theirs.
+RAISING = {
+    FLOAT: {"__float__": FloatRaises, "__index__": IndexRaises},
+    INT32: {"__index__": IndexRaises, "__int__": IntRaises},
+    INT_VALUE: {"__index__": IndexRaises, "__int__": IntRaises},
+    FLAG: {"__bool__": BoolRaises},
+    CHARGE_LIST: {"__len__": LenRaises, "__getitem__": GetitemRaises, "__iter__": IterRaises,
+                  "generator": generator_raising},
+}
+CONVERSIONS = [
+    pytest.param(target, position, method, id=f"{target!r}-{name}-{method}")
+    for target in TARGETS
+    for position, (name, kind) in enumerate(target.params)
+    for method in RAISING.get(kind, ())
+]
+
+
+def calls_with(target, level, values):
+    """The ways of calling `target` with `values`: by position, and by
+    keyword or (for a setter) by plain assignment."""
+    names = [name for name, _ in target.params]
+    yield lambda: target.reach(level)(*values())
+    if target.keywords:
+        yield lambda: target.reach(level)(**dict(zip(names, values())))
+    else:
+        owner, name = target.setter_of
+        yield lambda: setattr(getattr(level, owner), name, values()[0])
+
+
+@pytest.mark.parametrize("error_type", [KeyboardInterrupt, MemoryError, ValueError, TypeError])
+@pytest.mark.parametrize("target, position, method", CONVERSIONS)
+def test_errors_raised_by_an_arguments_own_conversion_reach_the_caller(
+        target, position, method, error_type):
+    level = Level()
+    error = error_type("raised by the argument itself")
+    kind = target.params[position][1]
+
+    def values():
+        given = [valid_values(kind)[0] for _, kind in target.params]
+        given[position] = RAISING[kind][method](error)
+        return given
+
+    for call in calls_with(target, level, values):
+        before = level.snapshot()
+        with pytest.raises(error_type) as raised:
+            call()
+        assert raised.value is error
+        assert level.snapshot() == before
+
+
+class IndexReturns:
+    def __init__(self, number):
+        self.number = number
+
+    def __index__(self):
+        return self.number
+
+
+# Values that convert but do not fit the parameter, refused like a wrong type.
+UNFIT = {
+    FLOAT: [IndexReturns(10**400)],
+    INT32: [IndexReturns(2**31), IndexReturns(-(2**70))],
+    INT_VALUE: [IndexReturns(2**40)],
+    TEXT: ["\udfff"],
+}
+PLAINLY_WRONG = [
+    pytest.param(target, position, value, id=f"{target!r}-{name}-{value!r}"[:90])
+    for target in TARGETS
+    for position, (name, kind) in enumerate(target.params)
+    for value in [object(), *UNFIT.get(kind, ())]
+]
+
+
+@pytest.mark.parametrize("target, position, value", PLAINLY_WRONG)
+def test_plainly_wrong_arguments_keep_the_standard_type_error(target, position, value):
+    level = Level()
+
+    def values():
+        given = [valid_values(kind)[0] for _, kind in target.params]
+        given[position] = value
+        return given
+
+    for call in calls_with(target, level, values):
+        before = level.snapshot()
+        with pytest.raises(TypeError, match=r"incompatible (function|constructor) arguments"):
+            call()
+        assert level.snapshot() == before
+
+
+@pytest.mark.skipif(bool(os.environ.get("VELM_SANITIZED")),
+                    reason="ASan reserves far more address space than any limit leaves")
+def test_running_out_of_memory_while_encoding_text_is_memory_error(run_isolated):
+    """A `str` is encoded to UTF-8 as it is converted; with no memory left for
+    that, every text parameter raises MemoryError and changes nothing."""
+    output = run_isolated("""
+        import resource
+        import velm_engine as velm
+
+        env = velm.Environment("z")
+        charge = velm.Charge(1, velm.POSITIVE, "c")
+        try:
+            env.add_sub_environment(env)  # the process's first C++ exception, before the limit
+        except ValueError:
+            pass
+        text = "\\u00e9" * (96 << 20)  # one byte a character here, two in UTF-8
+        agent_methods = [name for name in dir(env) if name.startswith("add_") and name not in
+                         ("add_charge", "add_sub_environment", "add_equals_gate", "add_inequality_gate")]
+        calls = {
+            "Environment": lambda: velm.Environment(text),
+            "Environment.id =": lambda: setattr(env, "id", text),
+            "Charge": lambda: velm.Charge(1, velm.POSITIVE, text),
+            "Charge.visual_id =": lambda: setattr(charge, "visual_id", text),
+            "add_charge": lambda: env.add_charge(1, velm.POSITIVE, text),
+            "add_equals_gate": lambda: env.add_equals_gate(text, 1),
+            "add_inequality_gate visual_id": lambda: env.add_inequality_gate(text, 1, ">"),
+            "add_inequality_gate comparison_type": lambda: env.add_inequality_gate("g", 1, text),
+            **{name: (lambda name=name: getattr(env, name)(text)) for name in agent_methods},
+        }
+        before = env.to_json(), charge.to_json()
+        pages = int(open("/proc/self/statm").read().split()[0])
+        in_use = pages * resource.getpagesize()
+        soft, hard = resource.getrlimit(resource.RLIMIT_AS)
+        resource.setrlimit(resource.RLIMIT_AS, (in_use + (64 << 20), hard))
+        for name, call in calls.items():
+            try:
+                call()
+                print(name, "no error")
+            except MemoryError:
+                print(name, "MemoryError")
+            except Exception as error:
+                print(name, type(error).__name__)
+        resource.setrlimit(resource.RLIMIT_AS, (soft, hard))
+        print("unchanged", (env.to_json(), charge.to_json()) == before, len(calls))
+    """)
+    *outcomes, last = output.splitlines()
+    assert last == f"unchanged True {len(outcomes)}"
+    assert len(outcomes) == 19
+    assert all(line.endswith(" MemoryError") for line in outcomes), outcomes

@@ -51,7 +51,9 @@ void register_environment(py::module_& m) {
     environment.def(py::init<std::string>(), py::arg("id"))
         .def_readwrite("id", &Environment::id)
         .def_property("charges", &read_charges, &write_charges)
-        .def_readwrite("is_time_frozen", &Environment::is_time_frozen)
+        .def_property(
+            "is_time_frozen", [](const Environment& self) { return self.is_time_frozen; },
+            [](Environment& self, FlagArgument frozen) { self.is_time_frozen = frozen.value; })
         .def("to_json", [](const Environment& self) { return json_text(self.to_json()); })
         .def(
             "add_charge",
