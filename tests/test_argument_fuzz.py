@@ -1,9 +1,12 @@
 """Every public callable, called wrongly: wrong counts, wrong types, unknown
 or repeated keywords, integers out of range, non-sequences for `charges`, and
 objects whose __init__ never ran. Each call raises TypeError (or, for cycles
-and stale views, ValueError and IndexError) and changes nothing."""
+and stale views, ValueError and IndexError) and changes nothing. An error that
+an argument's own conversion method raises reaches the caller as itself, and
+changes nothing either."""
 
 import json
+import os
 import textwrap
 
 import pytest
@@ -20,6 +23,16 @@ class IntOnly:
 
     def __int__(self):
         return 5
+
+
+class IndexReturns:
+    """Converts, through __index__, to a number that may not fit."""
+
+    def __init__(self, number):
+        self.number = number
+
+    def __index__(self):
+        return self.number
 
 
 def valid_values(kind):
@@ -41,17 +54,21 @@ def wrong_values(kind):
     charge = velm.Charge(1, velm.POSITIVE, "x")
     return {
         FLOAT: ["1.0", b"1", None, [], object(), 1j, 10**400, -(10**400), IntOnly(),
-                velm.Environment("w"), charge],
+                velm.Environment("w"), charge, IndexReturns(10**400)],
         TEXT: [1, 1.5, None, [], object(), velm.POSITIVE, "\ud800", memoryview(b"x"), ["a"]],
         POLARITY: [0, 1, 7, 1.0, "POSITIVE", None, True, object(), charge],
         ZONE: [None, "env", 1, charge, object(), [], velm.NarrativeSequencer(velm.Environment("s"))],
-        INT32: [1.0, 1.5, "1", None, 2**31, -(2**31) - 1, 2**63, 2**64, -(2**100), [], object()],
+        INT32: [1.0, 1.5, "1", None, 2**31, -(2**31) - 1, 2**63, 2**64, -(2**100), [], object(),
+                IndexReturns(2**31), IndexReturns(-(2**70))],
         FLAG: ["yes", "", [], [1], (), {}, object(), velm.POSITIVE, charge],
         # (The list conversion also takes sets, generators and dict views of charges.)
         CHARGE_LIST: [1, None, object(), charge, "ab", b"ab", {}, iter([charge]), [1], [None],
                       [charge, "x"], range(2), {"a": charge}, bytearray(b"a"), {1}],
-        INT_VALUE: [2**31, -(2**31) - 1, 2**64, 1.0, "1", None, [], object()],
+        INT_VALUE: [2**31, -(2**31) - 1, 2**64, 1.0, "1", None, [], object(), IndexReturns(2**40)],
     }[kind]
+
+
+STANDARD_MESSAGE = r"^[\w_]*\(\): incompatible (function|constructor) arguments"
 
 
 class Level:
@@ -137,8 +154,9 @@ TARGETS = [
 
 
 def refused(level, call, error=TypeError):
+    """A refused argument: pybind11's standard TypeError (or `error`), nothing changed."""
     before = level.snapshot()
-    with pytest.raises(error):
+    with pytest.raises(error, match=STANDARD_MESSAGE if error is TypeError else None):
         call()
     assert level.snapshot() == before
 
@@ -327,3 +345,158 @@ def test_objects_whose_init_never_ran_are_refused(run_isolated):
     assert outcome.pop("unchanged") is True
     assert json.loads(outcome.pop("late __init__"))["id"] == "late"
     assert outcome == {name: "TypeError" for name in outcome}
+
+
+def raise_own_error(self, *args):
+    raise self.error
+
+
+class Raising:
+    """Raises `error`, the same instance every time, from the conversion
+    method that a subclass sets to `raise_own_error`."""
+
+    def __init__(self, error):
+        self.error = error
+
+
+class FloatRaises(Raising):
+    __float__ = raise_own_error
+
+
+class IndexRaises(Raising):
+    __index__ = raise_own_error
+
+
+class IntRaises(Raising):
+    __int__ = raise_own_error
+
+
+class BoolRaises(Raising):
+    __bool__ = raise_own_error
+
+
+class LenRaises(Raising):
+    """A sequence of one charge whose length cannot be taken."""
+    __len__ = raise_own_error
+
+    def __getitem__(self, index):
+        if index:
+            raise IndexError(index)
+        return velm.Charge(1, velm.POSITIVE, "from a sequence")
+
+
+class GetitemRaises(Raising):
+    __getitem__ = raise_own_error
+
+    def __len__(self):
+        return 1
+
+
+class IterRaises(list):
+    __iter__ = raise_own_error
+
+    def __init__(self, error):
+        super().__init__([velm.Charge(1, velm.POSITIVE, "in a list")])
+        self.error = error
+
+
+def generator_raising(error):
+    yield velm.Charge(1, velm.POSITIVE, "generated")
+    raise error
+
+
+# Arguments whose own conversion method raises the error given, by kind. Text,
+# polarity and zone arguments are converted without calling any of theirs.
+RAISING = {
+    FLOAT: {"__float__": FloatRaises, "__index__": IndexRaises},
+    INT32: {"__index__": IndexRaises, "__int__": IntRaises},
+    INT_VALUE: {"__index__": IndexRaises, "__int__": IntRaises},
+    FLAG: {"__bool__": BoolRaises},
+    CHARGE_LIST: {"__len__": LenRaises, "__getitem__": GetitemRaises, "__iter__": IterRaises,
+                  "generator": generator_raising},
+}
+CONVERSIONS = [
+    pytest.param(target, position, method, id=f"{target!r}-{name}-{method}")
+    for target in TARGETS
+    for position, (name, kind) in enumerate(target.params)
+    for method in RAISING.get(kind, ())
+]
+
+
+@pytest.mark.parametrize("error_type", [KeyboardInterrupt, MemoryError, ValueError, TypeError])
+@pytest.mark.parametrize("target, position, method", CONVERSIONS)
+def test_errors_raised_by_an_arguments_own_conversion_reach_the_caller(
+        target, position, method, error_type):
+    level = Level()
+    error = error_type("raised by the argument itself")
+    make_raising = RAISING[target.params[position][1]][method]
+
+    def values():  # made afresh for every call: a generator runs once
+        given = [valid_values(kind)[0] for _, kind in target.params]
+        given[position] = make_raising(error)
+        return given
+
+    calls = [lambda: target.reach(level)(*values())]
+    if target.keywords:
+        names = [name for name, _ in target.params]
+        calls.append(lambda: target.reach(level)(**dict(zip(names, values()))))
+    else:
+        owner, name = target.setter_of
+        calls.append(lambda: setattr(getattr(level, owner), name, values()[0]))
+    for call in calls:
+        before = level.snapshot()
+        with pytest.raises(error_type) as raised:
+            call()
+        assert raised.value is error
+        assert level.snapshot() == before
+
+
+@pytest.mark.skipif(bool(os.environ.get("VELM_SANITIZED")),
+                    reason="ASan reserves far more address space than any limit leaves")
+def test_running_out_of_memory_while_encoding_text_is_memory_error(run_isolated):
+    """A `str` is encoded to UTF-8 as it is converted; with no memory left for
+    that, every text parameter raises MemoryError and changes nothing."""
+    output = run_isolated("""
+        import resource
+        import velm_engine as velm
+
+        env = velm.Environment("z")
+        charge = velm.Charge(1, velm.POSITIVE, "c")
+        try:  # a first C++ exception, so that the runtime's own set-up is done
+            env.add_sub_environment(env)
+        except ValueError:
+            pass
+        text = "\\u00e9" * (96 << 20)  # one byte a character here, two in UTF-8
+        agent_methods = [name for name in dir(env) if name.startswith("add_") and name not in
+                         ("add_charge", "add_sub_environment", "add_equals_gate", "add_inequality_gate")]
+        calls = {
+            "Environment": lambda: velm.Environment(text),
+            "Environment.id =": lambda: setattr(env, "id", text),
+            "Charge": lambda: velm.Charge(1, velm.POSITIVE, text),
+            "Charge.visual_id =": lambda: setattr(charge, "visual_id", text),
+            "add_charge": lambda: env.add_charge(1, velm.POSITIVE, text),
+            "add_equals_gate": lambda: env.add_equals_gate(text, 1),
+            "add_inequality_gate visual_id": lambda: env.add_inequality_gate(text, 1, ">"),
+            "add_inequality_gate comparison_type": lambda: env.add_inequality_gate("g", 1, text),
+            **{name: (lambda name=name: getattr(env, name)(text)) for name in agent_methods},
+        }
+        before = env.to_json(), charge.to_json()
+        pages = int(open("/proc/self/statm").read().split()[0])
+        in_use = pages * resource.getpagesize()
+        soft, hard = resource.getrlimit(resource.RLIMIT_AS)
+        resource.setrlimit(resource.RLIMIT_AS, (in_use + (64 << 20), hard))
+        for name, call in calls.items():
+            try:
+                call()
+                print(name, "no error")
+            except MemoryError:
+                print(name, "MemoryError")
+            except Exception as error:
+                print(name, type(error).__name__)
+        resource.setrlimit(resource.RLIMIT_AS, (soft, hard))
+        print("unchanged", (env.to_json(), charge.to_json()) == before, len(calls))
+    """)
+    *outcomes, last = output.splitlines()
+    assert last == f"unchanged True {len(outcomes)}"
+    assert len(outcomes) == 19
+    assert all(line.endswith(" MemoryError") for line in outcomes), outcomes

@@ -1,4 +1,4 @@
-"""The benchmark command keeps running against the current engine; its
+"""The benchmark commands keep running against the current engine; their
 figures are for people to read, so none is checked here."""
 import pathlib
 import subprocess
@@ -6,12 +6,12 @@ import sys
 
 import pytest
 
-pytest.importorskip("orjson")
-
-RUN = pathlib.Path(__file__).resolve().parent.parent / "benchmarks" / "run.py"
+BENCHMARKS = pathlib.Path(__file__).resolve().parent.parent / "benchmarks"
+RUN = BENCHMARKS / "run.py"
 
 
 def test_benchmark_prints_a_row_and_a_verdict_per_level():
+    pytest.importorskip("orjson")
     result = subprocess.run(
         [sys.executable, str(RUN), "--only", "worked,deep", "--repeat", "1", "--plays", "1"],
         capture_output=True, text=True, timeout=600)
@@ -21,3 +21,13 @@ def test_benchmark_prints_a_row_and_a_verdict_per_level():
     assert table[2:] == ["worked", "deep-500"]
     assert "- worked example next_frame:" in result.stdout
     assert "too deep" in result.stdout  # orjson cannot write the deep report
+
+
+def test_chain_benchmark_prints_a_row_per_order_and_size():
+    result = subprocess.run(
+        [sys.executable, str(BENCHMARKS / "chain_building.py"), "--sizes", "10,20", "--repeat", "1"],
+        capture_output=True, text=True, timeout=600)
+    assert result.returncode == 0, result.stderr[-3000:]
+    rows = [line.split("|")[1:3] for line in result.stdout.splitlines() if line.startswith("| ")]
+    assert [(order.strip(), size.strip()) for order, size in rows[2:]] == [
+        ("top-down", "10"), ("top-down", "20"), ("bottom-up", "10"), ("bottom-up", "20")]

@@ -4,7 +4,7 @@
 
 #include <pybind11/pybind11.h>
 
-#include "velm/bindings/initialized_caster.hpp"
+#include "velm/bindings/casters.hpp"
 
 #include "velm/model/environment.hpp"
 

@@ -1,8 +1,7 @@
 #pragma once
 
-// Included by every binding file right after pybind11 itself, before any of
-// the engine types below is converted: the specialisations must be the only
-// casters these types ever get.
+// Part of the casters of casters.hpp, which says where they must be included:
+// the specialisations must be the only casters these types ever get.
 
 #include <memory>
 #include <string>

@@ -1,5 +1,6 @@
 #include <pybind11/pybind11.h>
 
+#include "velm/bindings/class_assignment_guard.hpp"
 #include "velm/bindings/registration.hpp"
 
 PYBIND11_MODULE(velm_engine, m) {
@@ -9,4 +10,5 @@ PYBIND11_MODULE(velm_engine, m) {
     velm::bindings::register_charge(m);
     velm::bindings::register_environment(m);
     velm::bindings::register_sequencer(m);
+    velm::bindings::guard_class_assignment();
 }

@@ -37,7 +37,7 @@ void write_charges(Environment& self, const std::vector<ChargeHandle>& given) {
 }
 
 void add_sub_environment(Environment& self, std::shared_ptr<Environment> sub_env) {
-    if (tree_contains(*sub_env, self)) {
+    if (would_contain_itself(self, *sub_env)) {
         throw py::value_error(
             "add_sub_environment: the zone is this environment or holds it, which would "
             "make the level contain itself");
@@ -52,7 +52,9 @@ void register_environment(py::module_& m) {
     environment.def(py::init<std::string>(), py::arg("id"))
         .def_readwrite("id", &Environment::id)
         .def_property("charges", &read_charges, &write_charges)
-        .def_readwrite("is_time_frozen", &Environment::is_time_frozen)
+        .def_property(
+            "is_time_frozen", [](const Environment& self) { return self.is_time_frozen; },
+            [](Environment& self, FlagArgument frozen) { self.is_time_frozen = frozen.value; })
         .def("to_json",
              [](const Environment& self) {
                  return json_text([&](JsonTextWriter& out) { write_zone_state(out, self); });

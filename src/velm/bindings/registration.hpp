@@ -2,7 +2,7 @@
 
 #include <pybind11/pybind11.h>
 
-#include "velm/bindings/initialized_caster.hpp"
+#include "velm/bindings/casters.hpp"
 
 /// One function per Python-visible concept; module.cpp calls them in the order
 /// in which later signatures need the earlier types.

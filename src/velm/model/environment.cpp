@@ -10,7 +10,7 @@ namespace velm {
 
 namespace {
 
-using ZoneList = std::vector<std::shared_ptr<Environment>>;
+using ZoneList = std::vector<ZoneHandle>;
 
 /// Moves the inner zones of `zone`, which is about to go, onto `pending`.
 /// Without memory for them they stay where they are, and the zone's own
@@ -37,7 +37,7 @@ Environment::~Environment() {
     // it goes, so a chain of any length is freed without nested destructor calls.
     ZoneList pending = std::move(sub_environments);
     while (!pending.empty()) {
-        std::shared_ptr<Environment> zone = std::move(pending.back());
+        ZoneHandle zone = std::move(pending.back());
         pending.pop_back();
         if (zone.use_count() == 1) {
             adopt_inner_zones(pending, *zone);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 
 #include "velm/agents/magician_agent.hpp"
 #include "velm/model/charge.hpp"
+#include "velm/model/zone_handle.hpp"
 
 namespace velm {
 
@@ -16,13 +18,14 @@ namespace velm {
 /// Zones are always heap objects shared through std::shared_ptr: the host, every
 /// parent that lists a zone and the sequencer playing it hold the same object,
 /// so a change made through any of them is seen by all. The lists are read and
-/// changed directly by the agents and the sequencer.
+/// changed directly by the agents and the sequencer; each entry of
+/// `sub_environments` counts itself on the zone it holds (ZoneHandle).
 class Environment {
 public:
     std::string id;
     std::vector<Charge> charges;
     std::vector<std::shared_ptr<MagicianAgent>> agents;
-    std::vector<std::shared_ptr<Environment>> sub_environments;
+    std::vector<ZoneHandle> sub_environments;
     bool is_time_frozen = false;
 
     explicit Environment(std::string id) : id(std::move(id)) {}
@@ -42,7 +45,15 @@ public:
     virtual void add_agent(std::shared_ptr<MagicianAgent> agent);
     virtual void add_sub_environment(std::shared_ptr<Environment> sub_env);
 
+    /// How many entries of inner-zone lists, over all zones, hold this zone
+    /// (a parent that lists it twice counts twice). Zero means the zone is
+    /// inside no other zone.
+    std::size_t times_listed() const { return times_listed_; }
+
 private:
+    friend class ZoneHandle;
+    std::size_t times_listed_ = 0;
+
     nlohmann::json to_json_at_depth(std::size_t depth) const;
 };
 

@@ -14,6 +14,8 @@ PlaceLimitExceeded::PlaceLimitExceeded()
                         std::to_string(MAX_ZONE_PLACES) +
                         " zone places (a zone listed at several places counts at each)") {}
 
+namespace {
+
 bool tree_contains(const Environment& root, const Environment& target) {
     std::unordered_set<const Environment*> seen{&root};
     std::vector<const Environment*> pending{&root};
@@ -30,6 +32,20 @@ bool tree_contains(const Environment& root, const Environment& target) {
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool would_contain_itself(const Environment& parent, const Environment& child) {
+    if (&parent == &child) {
+        return true;
+    }
+    // Only a zone that some list holds can be below another one, and only a
+    // zone with inner zones can have anything below it.
+    if (parent.times_listed() == 0 || child.sub_environments.empty()) {
+        return false;
+    }
+    return tree_contains(child, parent);
 }
 
 std::size_t check_walkable(const Environment& root) {

@@ -31,9 +31,12 @@ public:
     PlaceLimitExceeded();
 };
 
-/// True when `target` is `root` itself or is held anywhere below it.
-/// Each zone is visited once, so shared zones cannot make this exponential.
-bool tree_contains(const Environment& root, const Environment& target);
+/// True when listing `child` among the inner zones of `parent` would make the
+/// tree contain itself: `child` is `parent`, or `parent` is somewhere below
+/// `child`. Costs nothing for a parent that no list holds (a level built from
+/// the bottom up) or a child without inner zones (one built from the top down);
+/// otherwise it visits each zone below `child` once, however often it is shared.
+bool would_contain_itself(const Environment& parent, const Environment& child);
 
 /// The number of places in the tree. Throws NestingLimitExceeded or
 /// PlaceLimitExceeded for a tree that the engine will not walk; it stops as
