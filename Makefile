@@ -43,12 +43,13 @@ $(SAN_PY):
 	"$$(scripts/find-python)" -m venv $(SAN_VENV)
 
 # `$(call install,PYTHON,OPTIONS)`: installs the build requirements from
-# pyproject.toml into that venv, then the project with its test and bench
-# extras, built there rather than in pip's throwaway environment, so that CMake
-# keeps its build directory and recompiles just what changed.
+# pyproject.toml into that venv, then the project with its test, bench and
+# dask extras (the tests start a local Dask cluster), built there rather than
+# in pip's throwaway environment, so that CMake keeps its build directory and
+# recompiles just what changed.
 install = $(1) -m pip install --quiet --disable-pip-version-check \
 	$$($(1) -c 'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["build-system"]["requires"])') && \
-	$(1) -m pip install --quiet --disable-pip-version-check --no-build-isolation $(2) ".[test,bench]"
+	$(1) -m pip install --quiet --disable-pip-version-check --no-build-isolation $(2) ".[test,bench,dask]"
 
 # Each venv is reinstalled only when a source, package or build file has changed.
 $(INSTALLED): $(PY) $(SOURCES)
