@@ -12,7 +12,7 @@ SAN_INSTALLED := $(SAN_VENV)/.installed
 SAN_BUILD_OPTIONS := -Ccmake.define.VELM_SANITIZE=ON -Ccmake.build-type=Debug \
 	-Cinstall.strip=false "-Cbuild-dir=build/sanitize/{wheel_tag}"
 
-.PHONY: run test goldens test-sanitize leak-check bench clean
+.PHONY: run test goldens test-sanitize leak-check bench bench-check clean
 
 run: $(INSTALLED)
 	$(PY) -m velm_levels
@@ -35,6 +35,10 @@ leak-check: $(INSTALLED)
 # Times the frame loop on levels of several shapes and prints a table.
 bench: $(INSTALLED)
 	$(PY) benchmarks/run.py
+
+# Times `check` on 2,000 generated levels with one worker and with two.
+bench-check: $(INSTALLED)
+	$(PY) benchmarks/check_levels.py
 
 $(PY):
 	"$$(scripts/find-python)" -m venv $(VENV)

@@ -2,9 +2,11 @@
 import fcntl
 import json
 import os
+import signal
 import struct
 import subprocess
 import termios
+import time
 
 import pytest
 
@@ -129,3 +131,15 @@ def test_bad_arguments_end_with_status_two(folder, arguments, message):
     result = run_cli(*arguments, cwd=folder)
     assert (result.returncode, result.stdout) == (2, "")
     assert message in result.stderr
+
+
+def test_ctrl_c_at_the_terminal_stops_the_workers_too_and_ends_quietly(tmp_path):
+    for number in range(8):  # each takes a second or more, in two workers
+        write_level(tmp_path / "levels" / f"limit{number}.json", endless_zone())
+    with subprocess.Popen([*PROGRAM, "check", "levels", "--jobs", "2"], cwd=tmp_path,
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          start_new_session=True) as process:
+        time.sleep(1.5)
+        os.killpg(process.pid, signal.SIGINT)  # what Ctrl-C does: the whole group
+        _, errors = process.communicate(timeout=30)
+    assert (process.returncode, errors) == (130, b"")

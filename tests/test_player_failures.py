@@ -61,14 +61,18 @@ def test_an_unreadable_level_or_unwritable_record_ends_with_status_two(tmp_path,
     assert (result.returncode, result.stdout, result.stderr) == (2, "", PREFIX + message + "\n")
 
 
-def test_a_closed_pipe_ends_quietly_with_status_141(tmp_path):
-    command = f"{shlex.join(PROGRAM)} frame_limit --jsonl frames.jsonl | head -1; " \
+@pytest.mark.parametrize("arguments", [["frame_limit", "--jsonl", "frames.jsonl"],
+                                       ["check", "levels"]])
+def test_a_closed_pipe_ends_quietly_with_status_141(tmp_path, arguments):
+    for number in range(1000):  # more lines than a pipe holds
+        write_level(tmp_path / "levels" / f"level{number}.json", solved_zone())
+    command = f"{shlex.join([*PROGRAM, *arguments])} | head -1; " \
               'echo "status ${PIPESTATUS[0]}"'
     result = subprocess.run(["bash", "-c", command], capture_output=True, text=True,
                             cwd=tmp_path, timeout=300)
     assert result.stdout.splitlines()[1:] == ["status 141"]
     assert result.stderr == ""
-    assert sorted(os.listdir(tmp_path)) == []
+    assert sorted(os.listdir(tmp_path)) == ["levels"]
 
 
 @pytest.mark.parametrize("into_a_fifo", [False, True])

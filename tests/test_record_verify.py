@@ -61,3 +61,17 @@ def test_an_unreadable_record_ends_with_status_two(tmp_path, record, reason):
     result = run_cli("verify", record, "worked_example", cwd=tmp_path)
     assert (result.returncode, result.stdout) == (2, "")
     assert result.stderr == f"python -m velm_levels: cannot read {record}: {reason}\n"
+
+
+def test_a_record_to_standard_output_goes_through_the_pipe(tmp_path):
+    result = run_cli("worked_example", "--quiet", "--jsonl", "/dev/stdout", cwd=tmp_path)
+    assert result.returncode == 0
+    assert result.stdout.encode() == read_golden("worked_example")
+
+
+def test_a_record_through_a_link_replaces_the_file_and_keeps_the_link(tmp_path):
+    (tmp_path / "real.jsonl").write_text("old\n")
+    (tmp_path / "link.jsonl").symlink_to("real.jsonl")
+    assert run_cli("record", "worked_example", "-o", "link.jsonl", cwd=tmp_path).returncode == 0
+    assert (tmp_path / "link.jsonl").is_symlink()
+    assert (tmp_path / "real.jsonl").read_bytes() == read_golden("worked_example")

@@ -93,7 +93,14 @@ def _executor(options: argparse.Namespace) -> Iterator[tuple[Executor, int]]:
         # server process: forking this one could copy its progress-bar thread.
         context = multiprocessing.get_context("forkserver")
         with ProcessPoolExecutor(options.jobs, context, initializer=ignore_interrupts) as pool:
-            yield pool, options.jobs
+            try:
+                yield pool, options.jobs
+            except BaseException:
+                # Stopped early (Ctrl-C, a closed pipe): the levels still being
+                # played are of no use, and could take seconds each to finish.
+                for worker in multiprocessing.active_children():
+                    worker.terminate()
+                raise
         return
     try:
         from distributed import Client

@@ -88,9 +88,9 @@ def _run(arguments: list[str], program: str) -> int:
 def _parser(program: str) -> argparse.ArgumentParser:
     parser = argparse.ArgumentParser(
         prog=program, formatter_class=argparse.RawDescriptionHelpFormatter,
-        description="Plays levels of velm_engine: tells them frame by frame, checks many at "
-                    "once, records their frame reports and verifies records.",
-        epilog=f"Without a command, the arguments are those of `play`: "
+        description="Plays levels of velm_engine frame by frame, checks many at once,\n"
+                    "records their frame reports and verifies records.",
+        epilog=f"Without a command, the arguments are those of `play`:\n"
                f"`{program} LEVEL` plays LEVEL.")
     parser.add_argument("--version", action="version",
                         version=f"%(prog)s {importlib.metadata.version('velm_engine')}")

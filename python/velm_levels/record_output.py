@@ -36,14 +36,18 @@ class RecordOutput:
         """Opens the record `path`; refuses the file `level_file` itself, so
         that a record can never overwrite the level it records."""
         self.path = path
-        target = Path(os.path.realpath(path))
-        existing = _status(target)
+        existing = _status(path)
+        # A link to a regular file stays a link: the record replaces the file
+        # it points to. Anything else (/dev/stdout is a link to a pipe) is
+        # written through the name as given.
+        is_regular = existing is not None and stat.S_ISREG(existing.st_mode)
+        target = Path(os.path.realpath(path)) if is_regular else path
         if existing is not None and level_file is not None and _same_file(target, level_file):
             raise RecordError(f"refusing to write the record over the level file "
                               f"{shown(str(level_file))}")
         if existing is not None and stat.S_ISDIR(existing.st_mode):
             raise self._error(IsADirectoryError(errno.EISDIR, os.strerror(errno.EISDIR)))
-        self._direct = existing is not None and not stat.S_ISREG(existing.st_mode)
+        self._direct = existing is not None and not is_regular
         self._target = target
         self._temporary: Path | None = None
         try:
