@@ -143,3 +143,12 @@ def test_ctrl_c_at_the_terminal_stops_the_workers_too_and_ends_quietly(tmp_path)
         os.killpg(process.pid, signal.SIGINT)  # what Ctrl-C does: the whole group
         _, errors = process.communicate(timeout=30)
     assert (process.returncode, errors) == (130, b"")
+
+
+def test_dask_without_its_extra_installed_is_a_bad_argument(tmp_path):
+    without_dask = ("import sys; sys.modules['distributed'] = None; from velm_levels.cli import "
+                    "main; raise SystemExit(main(['check', 'worked_example', '--dask', 'x']))")
+    result = subprocess.run([PROGRAM[0], "-c", without_dask], capture_output=True, text=True,
+                            cwd=tmp_path, timeout=60)
+    assert (result.returncode, result.stderr) == (
+        2, "velm-play: --dask needs the dask extra: pip install 'velm_engine[dask]'\n")

@@ -41,21 +41,18 @@ class RecordOutput:
         # it points to. Anything else (/dev/stdout is a link to a pipe) is
         # written through the name as given.
         is_regular = existing is not None and stat.S_ISREG(existing.st_mode)
-        target = Path(os.path.realpath(path)) if is_regular else path
-        if existing is not None and level_file is not None and _same_file(target, level_file):
-            raise RecordError(f"refusing to write the record over the level file "
-                              f"{shown(str(level_file))}")
-        if existing is not None and stat.S_ISDIR(existing.st_mode):
-            raise self._error(IsADirectoryError(errno.EISDIR, os.strerror(errno.EISDIR)))
+        self._target = Path(os.path.realpath(path)) if is_regular else path
+        if existing is not None:
+            self._refuse_to_replace(existing, level_file)
         self._direct = existing is not None and not is_regular
-        self._target = target
         self._temporary: Path | None = None
         try:
             self._file = self._open(existing)
         except OSError as error:
             raise self._error(error) from None
-        self._stream: BinaryIO | lzma.LZMAFile = (lzma.LZMAFile(self._file, "wb") if path.name.endswith(".xz")
-                                  else self._file)
+        self._stream: BinaryIO | lzma.LZMAFile = self._file
+        if path.name.endswith(".xz"):
+            self._stream = lzma.LZMAFile(self._file, "wb")
 
     def write_line(self, line: bytes) -> None:
         """Adds one report, `line` ending with its line break."""
@@ -80,6 +77,13 @@ class RecordOutput:
             self._keep()
         else:
             self._drop()
+
+    def _refuse_to_replace(self, existing: os.stat_result, level_file: Path | None) -> None:
+        if level_file is not None and _same_file(self._target, level_file):
+            raise RecordError(f"refusing to write the record over the level file "
+                              f"{shown(str(level_file))}")
+        if stat.S_ISDIR(existing.st_mode):
+            raise self._error(IsADirectoryError(errno.EISDIR, os.strerror(errno.EISDIR)))
 
     def _open(self, existing: os.stat_result | None) -> BinaryIO:
         if self._direct:
