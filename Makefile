@@ -15,7 +15,7 @@ TEST_BUILD_OPTIONS := -Ccmake.define.VELM_REFERENCE_TEXT_MODULE=ON
 SAN_BUILD_OPTIONS := $(TEST_BUILD_OPTIONS) -Ccmake.define.VELM_SANITIZE=ON -Ccmake.build-type=Debug \
 	-Cinstall.strip=false "-Cbuild-dir=build/sanitize/{wheel_tag}"
 
-.PHONY: run test goldens test-sanitize leak-check bench clean
+.PHONY: run test goldens test-sanitize leak-check bench bench-check clean
 
 run: $(INSTALLED)
 	$(PY) -m velm_levels
@@ -39,6 +39,10 @@ leak-check: $(INSTALLED)
 bench: $(INSTALLED)
 	$(PY) benchmarks/run.py
 
+# Times `check` on 2,000 generated levels with one worker and with two.
+bench-check: $(INSTALLED)
+	$(PY) benchmarks/check_levels.py
+
 $(PY):
 	"$$(scripts/find-python)" -m venv $(VENV)
 
@@ -46,12 +50,13 @@ $(SAN_PY):
 	"$$(scripts/find-python)" -m venv $(SAN_VENV)
 
 # `$(call install,PYTHON,OPTIONS)`: installs the build requirements from
-# pyproject.toml into that venv, then the project with its test and bench
-# extras, built there rather than in pip's throwaway environment, so that CMake
-# keeps its build directory and recompiles just what changed.
+# pyproject.toml into that venv, then the project with its test, bench and
+# dask extras (the tests start a local Dask cluster), built there rather than
+# in pip's throwaway environment, so that CMake keeps its build directory and
+# recompiles just what changed.
 install = $(1) -m pip install --quiet --disable-pip-version-check \
 	$$($(1) -c 'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["build-system"]["requires"])') && \
-	$(1) -m pip install --quiet --disable-pip-version-check --no-build-isolation $(2) ".[test,bench]"
+	$(1) -m pip install --quiet --disable-pip-version-check --no-build-isolation $(2) ".[test,bench,dask]"
 
 # Each venv is reinstalled only when a source, package or build file has changed.
 $(INSTALLED): $(PY) $(SOURCES)

@@ -9,24 +9,30 @@ A stream longer than COMPRESS_ABOVE bytes is kept xz-compressed instead
 (`NAME.jsonl.xz`): the level that runs into the frame limit reports its whole
 zone in each of its 1001 frames, some 38 MB of near-repeats that xz shrinks to
 a few kilobytes.
+
+The streams are played, read, written and compared with the same code as
+`record` and `verify` on the command line (velm_levels.recording).
 """
 
-import difflib
-import json
-import lzma
 from pathlib import Path
 
-from velm_levels import bundled_levels, load_level, play
+from velm_levels import bundled_levels, load_level
+from velm_levels.record_output import RecordOutput
+from velm_levels.recording import (
+    Difference,
+    describe_difference,
+    first_difference,
+    open_record,
+    record_lines,
+)
 
 PLAYTHROUGHS = Path(__file__).parent / "playthroughs"
 COMPRESS_ABOVE = 1 << 20
-# Enough of the first changed frame to see what changed, without flooding the terminal.
-SHOWN_DIFF_LINES = 40
 
 
 def play_stream(level_file: Path) -> bytes:
     """The frame reports of a whole playthrough of the level, as a JSON Lines file holds them."""
-    return "".join(report + "\n" for report in play(load_level(level_file).zone)).encode()
+    return b"".join(record_lines(load_level(level_file)))
 
 
 def golden_file(name: str) -> Path | None:
@@ -42,8 +48,8 @@ def read_golden(name: str) -> bytes | None:
     path = golden_file(name)
     if path is None:
         return None
-    raw = path.read_bytes()
-    return lzma.decompress(raw) if path.suffix == ".xz" else raw
+    with open_record(path) as record:
+        return record.read()
 
 
 def recorded_names() -> set[str]:
@@ -52,23 +58,22 @@ def recorded_names() -> set[str]:
             for path in PLAYTHROUGHS.glob("*.jsonl*")}
 
 
-def first_difference(recorded: bytes, now: bytes) -> int | None:
-    """The index of the first frame in which two streams differ (a frame that
-    one stream lacks counts), or None when they are the same."""
-    old, new = recorded.splitlines(), now.splitlines()
-    for index in range(max(len(old), len(new))):
-        if index >= len(old) or index >= len(new) or old[index] != new[index]:
-            return index
-    return None
+def stream_difference(recorded: bytes, now: bytes) -> Difference | None:
+    """The first frame in which two streams differ (a frame that one stream
+    lacks counts), or None when they are the same."""
+    return first_difference(recorded, now.splitlines(keepends=True))
 
 
 def write_golden(name: str, stream: bytes) -> None:
     """Records `stream` as the golden playthrough of level `name`, replacing any other."""
-    remove_golden(name)
-    if len(stream) > COMPRESS_ABOVE:
-        (PLAYTHROUGHS / f"{name}.jsonl.xz").write_bytes(lzma.compress(stream))
-    else:
-        (PLAYTHROUGHS / f"{name}.jsonl").write_bytes(stream)
+    suffix = ".jsonl.xz" if len(stream) > COMPRESS_ABOVE else ".jsonl"
+    path = PLAYTHROUGHS / f"{name}{suffix}"
+    with RecordOutput(path) as record:
+        for line in stream.splitlines(keepends=True):
+            record.write_line(line)
+    for other in (PLAYTHROUGHS / f"{name}.jsonl", PLAYTHROUGHS / f"{name}.jsonl.xz"):
+        if other != path:
+            other.unlink(missing_ok=True)
 
 
 def remove_golden(name: str) -> None:
@@ -80,23 +85,12 @@ def remove_golden(name: str) -> None:
 def describe_change(name: str, recorded: bytes, now: bytes) -> list[str]:
     """How the stream of level `name` changed: frame counts, and a diff of the
     first differing frame with each report laid out one key per line."""
-    index = first_difference(recorded, now)
-    assert index is not None
+    difference = stream_difference(recorded, now)
+    assert difference is not None
     old, new = recorded.splitlines(), now.splitlines()
     differing = sum(a != b for a, b in zip(old, new)) + abs(len(old) - len(new))
-    lines = [f"changed  {name}: {differing} frames differ ({len(old)} before, {len(new)} now); "
-             f"first difference in frame {index + 1}"]
-    old_frame = _laid_out(old[index]) if index < len(old) else []
-    new_frame = _laid_out(new[index]) if index < len(new) else []
-    diff = list(difflib.unified_diff(old_frame, new_frame, "recorded", "now", lineterm=""))
-    lines += diff[:SHOWN_DIFF_LINES]
-    if len(diff) > SHOWN_DIFF_LINES:
-        lines.append(f"... {len(diff) - SHOWN_DIFF_LINES} more diff lines")
-    return lines
-
-
-def _laid_out(report: bytes) -> list[str]:
-    return json.dumps(json.loads(report), indent=1, ensure_ascii=False).splitlines()
+    return [f"changed  {name}: {differing} frames differ ({len(old)} before, {len(new)} now)",
+            *describe_difference(difference)]
 
 
 def regenerate() -> list[str]:

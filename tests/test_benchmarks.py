@@ -31,3 +31,13 @@ def test_chain_benchmark_prints_a_row_per_order_and_size():
     rows = [line.split("|")[1:3] for line in result.stdout.splitlines() if line.startswith("| ")]
     assert [(order.strip(), size.strip()) for order, size in rows[2:]] == [
         ("top-down", "10"), ("top-down", "20"), ("bottom-up", "10"), ("bottom-up", "20")]
+
+
+def test_check_benchmark_prints_a_row_per_number_of_jobs():
+    script = BENCHMARKS / "check_levels.py"
+    result = subprocess.run([sys.executable, str(script), "--levels", "20", "--repeat", "1"],
+                            capture_output=True, text=True, timeout=600)
+    assert result.returncode == 0, result.stderr[-3000:]
+    rows = [line.split("|")[1].strip() for line in result.stdout.splitlines()
+            if line.startswith("| ")]
+    assert rows[1:] == ["1", "2"]

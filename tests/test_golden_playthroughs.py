@@ -5,7 +5,7 @@ shows what changed.
 """
 import pytest
 
-from golden_playthroughs import first_difference, play_stream, read_golden, recorded_names
+from golden_playthroughs import play_stream, read_golden, recorded_names, stream_difference
 from velm_levels import bundled_levels
 from velm_levels.agent_kinds import AGENT_KINDS
 
@@ -18,8 +18,8 @@ def test_bundled_level_replays_its_recorded_stream(name):
     assert recorded is not None, f"{name} has no recorded playthrough; run `make goldens`"
     now = play_stream(LEVELS[name])
     if now != recorded:
-        index = first_difference(recorded, now)
-        pytest.fail(f"{name} plays differently from frame {index + 1} on; "
+        difference = stream_difference(recorded, now)
+        pytest.fail(f"{name} plays differently from frame {difference.index + 1} on; "
                     "run `make goldens` to see the change and, if intended, record it")
 
 

@@ -108,7 +108,8 @@ def test_title_defaults_to_file_name_and_unused_shared_zone_is_allowed(level_fil
     ([], "$: expected an object, found an array"),
     ({}, '$: expected key "zone", which is missing'),
     ({"zone": zone(), "colour": "red"},
-     '$.colour: unexpected key; expected one of "title", "notes", "zone", "shared_zones"'),
+     '$.colour: unexpected key; expected one of "title", "notes", "zone", "shared_zones", '
+     '"expect"'),
     ({"zone": zone(), "title": 3}, "$.title: expected a string, found 3"),
     ({"zone": {"charges": []}}, '$.zone: expected key "id", which is missing'),
     ({"zone": zone(sub_environments=[zone("a"), zone("b"), zone("c", charges=[

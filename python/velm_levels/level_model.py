@@ -5,6 +5,7 @@ from dataclasses import dataclass, field
 from velm_engine import ChargePolarity
 
 from velm_levels.agent_kinds import AgentKind
+from velm_levels.expectation import Expectation
 
 
 @dataclass(frozen=True)
@@ -46,8 +47,10 @@ class ZoneSpec:
 
 @dataclass
 class LevelSpec:
-    """A whole level: its title, its top zone and the zones it shares by name."""
+    """A whole level: its title, its top zone, the zones it shares by name and
+    what its author expects it to come to, if the file says."""
 
     title: str
     zone: ZoneSpec
     shared_zones: dict[str, ZoneSpec]
+    expect: Expectation | None = None

@@ -1,8 +1,9 @@
 """Checking a level document and turning it into a LevelSpec.
 
 A document is an object with a "zone" (the top zone), an optional "title",
-optional "notes" for the author, and optional "shared_zones": zones by name
-that inner-zone lists may place, one or more times, with {"shared": name}.
+optional "notes" for the author, optional "shared_zones": zones by name
+that inner-zone lists may place, one or more times, with {"shared": name},
+and an optional "expect": the outcome, value and frames the author intends.
 """
 
 from typing import Any
@@ -11,6 +12,7 @@ from velm_engine import NEGATIVE, NEUTRAL, POSITIVE
 
 from velm_levels.agent_kinds import AGENT_KINDS
 from velm_levels.errors import LevelError
+from velm_levels.expectation import Expectation
 from velm_levels.json_path import JsonPath
 from velm_levels.json_values import (
     JsonObjectReader,
@@ -22,8 +24,10 @@ from velm_levels.json_values import (
     whole_number_reader,
 )
 from velm_levels.level_model import AgentSpec, ChargeSpec, LevelSpec, SharedZoneRef, ZoneSpec
+from velm_levels.outcome import OutcomeKind
 
-LEVEL_KEYS = ("title", "notes", "zone", "shared_zones")
+LEVEL_KEYS = ("title", "notes", "zone", "shared_zones", "expect")
+EXPECT_KEYS = ("outcome", "value", "frames")
 ZONE_KEYS = ("id", "charges", "agents", "sub_environments")
 CHARGE_KEYS = ("magnitude", "polarity", "visual_id")
 AGENT_KEYS = ("kind", "visual_id", "repeat")
@@ -35,6 +39,11 @@ MAX_REPEAT = 10_000
 read_polarity = choice_reader({"positive": POSITIVE, "negative": NEGATIVE, "neutral": NEUTRAL})
 read_agent_kind = choice_reader(AGENT_KINDS)
 read_repeat = whole_number_reader(1, MAX_REPEAT)
+# A level that loads can only end solved, stalled or at the frame limit, and
+# the limit is frame 1000.
+read_expected_outcome = choice_reader({kind.value: kind for kind in (
+    OutcomeKind.SOLVED, OutcomeKind.STALLED, OutcomeKind.FRAME_LIMIT)})
+read_expected_frames = whole_number_reader(1, 1000)
 
 # How each extra argument of a kind is read. The engine takes any comparison
 # text and treats an unknown one as "<"; a level file may only name the four.
@@ -62,7 +71,21 @@ def parse_level(document: Any) -> LevelSpec:
     names = {name for name, _, _ in shared}
     top = level.required("zone", lambda value, place: _read_zone_tree(value, place, names))
     shared_zones = {name: _read_zone_tree(value, place, names) for name, value, place in shared}
-    return LevelSpec(title, top, shared_zones)
+    expect = level.optional("expect", _read_expectation, None)
+    return LevelSpec(title, top, shared_zones, expect)
+
+
+def _read_expectation(value: Any, place: JsonPath) -> Expectation:
+    expect = JsonObjectReader(value, place).allow_only(EXPECT_KEYS)
+    expectation = Expectation(
+        outcome=expect.optional("outcome", read_expected_outcome, OutcomeKind.SOLVED),
+        value=expect.optional("value", read_finite_number, None),
+        frames=expect.optional("frames", read_expected_frames, None),
+    )
+    if expectation.value is not None and expectation.outcome is not OutcomeKind.SOLVED:
+        raise LevelError(f"expected no value: only a solved level has one, and the outcome "
+                         f"here is {quote(expectation.outcome)}", str(place.key("value")))
+    return expectation
 
 
 def _read_named_zones(value: Any, place: JsonPath) -> list[_NamedZone]:

@@ -7,6 +7,7 @@ from pathlib import Path
 from velm_engine import Environment
 
 from velm_levels.errors import LevelError
+from velm_levels.expectation import Expectation
 from velm_levels.json_file import read_json_file
 from velm_levels.level_builder import build_zone_tree
 from velm_levels.level_parser import parse_level
@@ -15,11 +16,13 @@ from velm_levels.zone_graph import check_zone_graph
 
 @dataclass(frozen=True)
 class Level:
-    """A loaded level: its title, its top zone and the file it came from."""
+    """A loaded level: its title, its top zone, the file it came from and the
+    outcome its author expects, if the file says."""
 
     title: str
     zone: Environment
     source: Path
+    expect: Expectation | None = None
 
 
 def load_level(path: str | os.PathLike[str]) -> Level:
@@ -37,7 +40,7 @@ def load_level(path: str | os.PathLike[str]) -> Level:
         _check_depth(zone)
     except LevelError as error:
         raise error.in_file(str(source)) from None
-    return Level(spec.title or source.stem, zone, source)
+    return Level(spec.title or source.stem, zone, source, spec.expect)
 
 
 def _check_depth(zone: Environment) -> None:

@@ -4,8 +4,12 @@ from collections.abc import Mapping
 from typing import Any
 
 from velm_levels.signed_expression import signed_expression
+from velm_levels.terminal_text import shown
 
 _INDENT = "  "
+# How the engine words its events around the zone's id.
+_CAST_SPELL_MIDDLE = " executed operation in "
+_MERGE_PREFIX, _MERGE_SUFFIX = "Zone ", " has resolved and merged."
 
 
 def narrate_frame(report: Mapping[str, Any]) -> list[str]:
@@ -21,22 +25,29 @@ def narrate_ending(report: Mapping[str, Any]) -> str:
     return f"Level ended at frame {meta['frame_index']} with {meta['status']}: {meta['message']}"
 
 
-def shown(text: str) -> str:
-    """An identifier as narration prints it: as it is when it prints cleanly,
-    else quoted and escaped, so that an empty id or a line break stays visible."""
-    if text and text.isprintable() and text.strip() == text:
-        return text
-    return repr(text)
-
-
 def _heading(meta: Mapping[str, Any]) -> str:
     event = meta["last_event"]
     if event is None:
         return f"Frame {meta['frame_index']} | {meta['status']} | {meta['message']}"
-    heading = f"Frame {meta['frame_index']} | {event['type']} | {event['description']}"
+    heading = f"Frame {meta['frame_index']} | {event['type']} | {_event_text(event)}"
     if event["type"] == "CAST_SPELL":
         heading += f" [{shown(event['visual_id'])}]"
     return heading
+
+
+def _event_text(event: Mapping[str, Any]) -> str:
+    """The event's description with the zone id in it shown as zone lines show
+    it, so that an id holding a line break cannot forge a heading."""
+    description: str = event["description"]
+    cast_prefix = f"{event['agent_name']}{_CAST_SPELL_MIDDLE}"
+    if event["type"] == "CAST_SPELL" and description.startswith(cast_prefix):
+        return cast_prefix + shown(description.removeprefix(cast_prefix))
+    if (event["type"] == "COLLAPSE_ZONE" and description.startswith(_MERGE_PREFIX)
+            and description.endswith(_MERGE_SUFFIX)
+            and len(description) >= len(_MERGE_PREFIX) + len(_MERGE_SUFFIX)):
+        zone_id = description[len(_MERGE_PREFIX):-len(_MERGE_SUFFIX)]
+        return _MERGE_PREFIX + shown(zone_id) + _MERGE_SUFFIX
+    return shown(description)
 
 
 def _zone_lines(report: Mapping[str, Any]) -> list[str]:

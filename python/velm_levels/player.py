@@ -1,66 +1,40 @@
-"""The command line player: plays a level and tells it frame by frame.
+"""`play` and `record`: play one level, tell it frame by frame (or only how it
+ended) and, when asked, record its frame reports.
 
-Exit status: 0 when the level completes ("Equation Resolved."), 1 when it
-runs into the engine's frame limit, 2 when it cannot be played at all (a
-level file that is missing or malformed, bad arguments, an unwritable
---jsonl file).
+Both end with the status of the level's outcome: 0 solved, 1 frame limit,
+2 unplayable, 3 stalled.
 """
 
 import argparse
-import io
+import contextlib
 import json
 import os
-import sys
-from collections.abc import Sequence
+from enum import Enum
 from pathlib import Path
-from typing import TextIO
+from typing import Any
 
+from velm_levels import exit_status
 from velm_levels.bundled import bundled_levels, default_level
+from velm_levels.console import complain, say
 from velm_levels.errors import LevelError
+from velm_levels.expectation import Expectation
 from velm_levels.loader import Level, load_level
 from velm_levels.narration import narrate_ending, narrate_frame
-from velm_levels.playthrough import play
-
-EXIT_RESOLVED = 0
-EXIT_FRAME_LIMIT = 1
-EXIT_UNPLAYABLE = 2
-
-PROGRAM = "python -m velm_levels"
+from velm_levels.outcome import Outcome, describe, outcome_of
+from velm_levels.record_output import RecordOutput
+from velm_levels.recording import record_lines
+from velm_levels.terminal_text import shown
 
 
-def main(argv: Sequence[str] | None = None) -> int:
-    """Runs the player with the command line `argv` and returns its exit status."""
-    arguments = _argument_parser().parse_args(argv)
-    if arguments.list:
-        for name, path in bundled_levels().items():
-            print(f"{name}\t{path}")
-        return EXIT_RESOLVED
-    try:
-        level = load_level(_level_file(arguments.level))
-    except LevelError as error:
-        print(f"{PROGRAM}: {error}", file=sys.stderr)
-        return EXIT_UNPLAYABLE
-    try:
-        raw_out = (open(arguments.jsonl, "w", encoding="utf-8", newline="\n")
-                   if arguments.jsonl else None)
-    except OSError as error:
-        print(f"{PROGRAM}: cannot write {arguments.jsonl}: {error.strerror}", file=sys.stderr)
-        return EXIT_UNPLAYABLE
-    # Zone ids and visual ids may hold characters that the terminal cannot show.
-    if isinstance(sys.stdout, io.TextIOWrapper):
-        sys.stdout.reconfigure(errors="backslashreplace")
-    try:
-        return _play_and_tell(level, raw_out)
-    finally:
-        if raw_out is not None:
-            raw_out.close()
+class Telling(Enum):
+    """How much of a play is printed."""
+
+    EVERY_FRAME = "every frame"
+    CLOSING_LINE = "closing line"
+    NOTHING = "nothing"
 
 
-def _argument_parser() -> argparse.ArgumentParser:
-    parser = argparse.ArgumentParser(
-        prog=PROGRAM,
-        description="Plays a level of velm_engine and tells what happens in every frame.",
-        epilog="Exit status: 0 level resolved, 1 frame limit reached, 2 level not playable.")
+def add_play_arguments(parser: argparse.ArgumentParser) -> None:
     parser.add_argument("level", nargs="?", metavar="LEVEL",
                         help="a level file, or the name of a bundled level "
                              "(default: the bundled default level)")
@@ -69,10 +43,35 @@ def _argument_parser() -> argparse.ArgumentParser:
                              "exactly as the engine returns it")
     parser.add_argument("--list", action="store_true",
                         help="list the bundled levels and exit")
-    return parser
+    telling = parser.add_mutually_exclusive_group()
+    telling.add_argument("--summary", dest="telling", action="store_const",
+                         const=Telling.CLOSING_LINE, default=Telling.EVERY_FRAME,
+                         help="print only the closing line, with the outcome")
+    telling.add_argument("--quiet", dest="telling", action="store_const", const=Telling.NOTHING,
+                         help="print nothing but errors; the exit status tells the outcome")
 
 
-def _level_file(argument: str | None) -> Path:
+def add_record_arguments(parser: argparse.ArgumentParser) -> None:
+    parser.add_argument("level", metavar="LEVEL",
+                        help="a level file, or the name of a bundled level")
+    parser.add_argument("-o", "--output", metavar="FILE", type=Path, required=True,
+                        help="the record file to write (xz-compressed when its name ends "
+                             "in .xz); it appears only once it is complete")
+
+
+def run_play(options: argparse.Namespace, program: str) -> int:
+    if options.list:
+        for name, path in bundled_levels().items():
+            say(f"{name}\t{path}")
+        return exit_status.SOLVED
+    return play_and_tell(options.level, options.jsonl, options.telling, program)
+
+
+def run_record(options: argparse.Namespace, program: str) -> int:
+    return play_and_tell(options.level, options.output, Telling.CLOSING_LINE, program)
+
+
+def level_file(argument: str | None) -> Path:
     """The file named on the command line; a bundled level's name also does,
     unless a file of that name exists."""
     if argument is None:
@@ -83,12 +82,53 @@ def _level_file(argument: str | None) -> Path:
     return Path(argument)
 
 
-def _play_and_tell(level: Level, raw_out: TextIO | None) -> int:
-    print(f"Level: {level.title} ({level.source})")
-    for text in play(level.zone):
-        if raw_out is not None:
-            raw_out.write(text + "\n")
-        report = json.loads(text)
-        print("\n".join(narrate_frame(report)))
-    print(narrate_ending(report))
-    return EXIT_RESOLVED if report["meta"]["status"] == "FINISHED" else EXIT_FRAME_LIMIT
+def play_and_tell(level_name: str | None, record_file: Path | None, telling: Telling,
+                  program: str) -> int:
+    """Plays the level `level_name` names, records it into `record_file` if
+    one is given, tells it as `telling` says and returns the exit status.
+
+    Raises RecordError when the record cannot be written (nothing is then
+    left at `record_file`), OutputError when standard output cannot be.
+    """
+    try:
+        level = load_level(level_file(level_name))
+    except LevelError as error:
+        complain(program, str(error))
+        return exit_status.UNPLAYABLE
+    record = RecordOutput(record_file, level.source) if record_file is not None else None
+    with record or contextlib.nullcontext():
+        if telling is Telling.EVERY_FRAME:
+            say(f"Level: {shown(level.title)} ({shown(str(level.source))})")
+        final_report = _play(level, record, telling is Telling.EVERY_FRAME)
+    outcome = outcome_of(final_report)
+    closing = f"Outcome: {describe(outcome)}{expectation_note(level.expect, outcome)}"
+    if telling is Telling.EVERY_FRAME:
+        say(narrate_ending(final_report))
+    if telling is not Telling.NOTHING:
+        say(closing)
+    elif level.expect is not None and level.expect.unmet(outcome):
+        complain(program, f"{shown(str(level.source))}: {closing}")
+    return exit_status.for_outcome(outcome.kind)
+
+
+def _play(level: Level, record: RecordOutput | None, narrating: bool) -> dict[str, Any]:
+    """Plays `level` to its end and returns the last frame report, parsed."""
+    line = b""
+    for line in record_lines(level):
+        if record is not None:
+            record.write_line(line)
+        if narrating:
+            for text in narrate_frame(json.loads(line)):
+                say(text)
+    final_report: dict[str, Any] = json.loads(line)
+    return final_report
+
+
+def expectation_note(expect: Expectation | None, outcome: Outcome) -> str:
+    """What follows the outcome in a closing line: nothing when the level
+    expects nothing, else whether the outcome is as expected and, if not,
+    what was expected and what came instead."""
+    if expect is None:
+        return ""
+    unmet = expect.unmet(outcome)
+    return f"; not as expected: {', '.join(unmet)}" if unmet else "; as expected"
