@@ -46,8 +46,10 @@ class ZoneSpec:
 
 @dataclass
 class LevelSpec:
-    """A whole level: its title, its top zone and the zones it shares by name."""
+    """A whole level: its title, its top zone, the zones it shares by name and
+    the author's notes."""
 
     title: str
     zone: ZoneSpec
     shared_zones: dict[str, ZoneSpec]
+    notes: str = ""

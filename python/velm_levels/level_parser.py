@@ -3,6 +3,8 @@
 A document is an object with a "zone" (the top zone), an optional "title",
 optional "notes" for the author, and optional "shared_zones": zones by name
 that inner-zone lists may place, one or more times, with {"shared": name}.
+It may also name its JSON Schema under "$schema", for editors; the loader
+reads no schema.
 """
 
 from typing import Any
@@ -23,7 +25,7 @@ from velm_levels.json_values import (
 )
 from velm_levels.level_model import AgentSpec, ChargeSpec, LevelSpec, SharedZoneRef, ZoneSpec
 
-LEVEL_KEYS = ("title", "notes", "zone", "shared_zones")
+LEVEL_KEYS = ("$schema", "title", "notes", "zone", "shared_zones")
 ZONE_KEYS = ("id", "charges", "agents", "sub_environments")
 CHARGE_KEYS = ("magnitude", "polarity", "visual_id")
 AGENT_KEYS = ("kind", "visual_id", "repeat")
@@ -56,13 +58,14 @@ def parse_level(document: Any) -> LevelSpec:
     format expects, including a reference to a shared zone that does not exist.
     """
     level = JsonObjectReader(document, JsonPath()).allow_only(LEVEL_KEYS)
+    level.optional("$schema", read_text, "")
     title = level.optional("title", read_text, "")
-    level.optional("notes", read_text, "")
+    notes = level.optional("notes", read_text, "")
     shared: list[_NamedZone] = level.optional("shared_zones", _read_named_zones, [])
     names = {name for name, _, _ in shared}
     top = level.required("zone", lambda value, place: _read_zone_tree(value, place, names))
     shared_zones = {name: _read_zone_tree(value, place, names) for name, value, place in shared}
-    return LevelSpec(title, top, shared_zones)
+    return LevelSpec(title, top, shared_zones, notes)
 
 
 def _read_named_zones(value: Any, place: JsonPath) -> list[_NamedZone]:
