@@ -1,12 +1,14 @@
 """The typed reports: host code type-checks under mypy --strict, and mistakes in it do not.
 
-One mypy run checks a small host program and copies of it with one mistake each;
-every mistake must be reported on its own line, and nothing else may be.
+One mypy run checks a small host program, the typed example on docs/hosts.md and
+copies of the host program with one mistake each; every mistake must be reported
+on its own line, and nothing else may be.
 """
 import re
 import subprocess
 import sys
 import textwrap
+from pathlib import Path
 
 import pytest
 
@@ -76,12 +78,19 @@ MISTAKES = {
 }
 
 
+def hosts_page_example():
+    page = (Path(__file__).parents[1] / "docs" / "hosts.md").read_text()
+    (example,) = re.findall(r"```python\n(.*?)```", page, re.DOTALL)
+    return example
+
+
 @pytest.fixture(scope="module")
 def mypy_errors(tmp_path_factory):
     """mypy --strict's errors, as (file stem, line, message), over the host
-    program and every mistaken copy of it."""
+    program, the page's example and every mistaken copy of the program."""
     folder = tmp_path_factory.mktemp("hosts")
     (folder / "host.py").write_text(HOST)
+    (folder / "page_example.py").write_text(hosts_page_example())
     for name, (right, wrong, _) in MISTAKES.items():
         assert HOST.count(right) == 1, name
         (folder / f"{name}.py").write_text(HOST.replace(right, wrong))
@@ -94,8 +103,8 @@ def mypy_errors(tmp_path_factory):
     return [(stem, int(line), message) for stem, line, message in errors]
 
 
-def test_host_program_type_checks_strictly(mypy_errors):
-    assert [error for error in mypy_errors if error[0] == "host"] == []
+def test_host_program_and_page_example_type_check_strictly(mypy_errors):
+    assert [error for error in mypy_errors if error[0] in ("host", "page_example")] == []
 
 
 @pytest.mark.parametrize("name", sorted(MISTAKES))
