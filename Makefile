@@ -2,7 +2,12 @@
 VENV := .venv
 PY := $(VENV)/bin/python
 INSTALLED := $(VENV)/.installed
-SOURCES := pyproject.toml CMakeLists.txt $(shell find src python -type f -not -name '*.pyc')
+SOURCES := pyproject.toml CMakeLists.txt LICENSE docs/package.md \
+	$(shell find src python -type f -not -name '*.pyc')
+
+# Each venv has a CMake build directory of its own, and `pip install .` one
+# more (pyproject.toml), so that no kind of build invalidates another's cache.
+DEV_BUILD_OPTIONS := "-Cbuild-dir=build/dev/{wheel_tag}"
 
 # The sanitizer build (ASan + UBSan) lives apart from the normal one: its own
 # venv and its own CMake build directory, so neither ever clobbers the other.
@@ -15,13 +20,17 @@ TEST_BUILD_OPTIONS := -Ccmake.define.VELM_REFERENCE_TEXT_MODULE=ON
 SAN_BUILD_OPTIONS := $(TEST_BUILD_OPTIONS) -Ccmake.define.VELM_SANITIZE=ON -Ccmake.build-type=Debug \
 	-Cinstall.strip=false "-Cbuild-dir=build/sanitize/{wheel_tag}"
 
-.PHONY: run test goldens test-sanitize leak-check bench bench-check clean
+.PHONY: run test test-clean-build goldens test-sanitize leak-check bench bench-check clean
 
 run: $(INSTALLED)
 	$(PY) -m velm_levels
 
 test: $(INSTALLED)
 	$(PY) -m pytest
+
+# The slow tests that build the project from scratch in a copy of the clone.
+test-clean-build: $(INSTALLED)
+	$(PY) -m pytest -m clean_build
 
 # Replays every bundled level into tests/playthroughs and shows what changed.
 goldens: $(INSTALLED)
@@ -43,24 +52,30 @@ bench: $(INSTALLED)
 bench-check: $(INSTALLED)
 	$(PY) benchmarks/check_levels.py
 
+# find-python explains itself when it finds no interpreter; `&&` stops here then.
 $(PY):
-	"$$(scripts/find-python)" -m venv $(VENV)
+	python=$$(scripts/find-python) && "$$python" -m venv $(VENV)
 
 $(SAN_PY):
-	"$$(scripts/find-python)" -m venv $(SAN_VENV)
+	python=$$(scripts/find-python) && "$$python" -m venv $(SAN_VENV)
 
-# `$(call install,PYTHON,OPTIONS)`: installs the build requirements from
-# pyproject.toml into that venv, then the project with its test, bench and
-# dask extras (the tests start a local Dask cluster), built there rather than
-# in pip's throwaway environment, so that CMake keeps its build directory and
-# recompiles just what changed.
-install = $(1) -m pip install --quiet --disable-pip-version-check \
-	$$($(1) -c 'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["build-system"]["requires"])') && \
-	$(1) -m pip install --quiet --disable-pip-version-check --no-build-isolation $(2) ".[test,bench,dask]"
+# `$(call install,PYTHON,OPTIONS)`: installs the build requirements into that
+# venv: those listed in pyproject.toml, then those the build backend adds on
+# this machine (CMake and Ninja from the package index when no system copy
+# will do). Then it installs the project with its test, bench and dask extras
+# (the tests start a local Dask cluster), built there rather than in pip's
+# throwaway environment, so that CMake keeps its build directory and
+# recompiles just what changed. The project is installed verbosely: that is
+# what lets the compiler's progress through.
+PIP = $(1) -m pip install --quiet --disable-pip-version-check
+install = $(PIP) $$($(1) -c 'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["build-system"]["requires"])') && \
+	added=$$($(1) -c 'from scikit_build_core.build import get_requires_for_build_wheel as added; print(*added())') && \
+	{ [ -z "$$added" ] || $(PIP) $$added; } && \
+	$(1) -m pip install --verbose --disable-pip-version-check --no-build-isolation $(2) ".[test,bench,dask]"
 
 # Each venv is reinstalled only when a source, package or build file has changed.
 $(INSTALLED): $(PY) $(SOURCES)
-	$(call install,$(PY),$(TEST_BUILD_OPTIONS))
+	$(call install,$(PY),$(DEV_BUILD_OPTIONS) $(TEST_BUILD_OPTIONS))
 	touch $@
 
 $(SAN_INSTALLED): $(SAN_PY) $(SOURCES)

@@ -32,3 +32,17 @@ def test_level_file_example_plays_like_the_default_level(tmp_path):
     level_file = tmp_path / "example.json"
     level_file.write_text(example)
     assert play_stream(level_file) == read_golden("worked_example")
+
+
+def test_package_description_example_prints_what_it_shows(capsys):
+    page = (DOCS / "package.md").read_text()
+    (program,) = re.findall(r"```python\n(.*?)```", page, re.DOTALL)
+    (shown,) = re.findall(r"```text\n(.*?)```", page, re.DOTALL)
+    exec(program, {})
+    assert capsys.readouterr().out == shown
+
+
+def test_package_description_has_no_relative_links():
+    # It is shown on the package index, where links into the repository lead nowhere.
+    links = re.findall(r"\]\(([^)]*)\)", (DOCS / "package.md").read_text())
+    assert all(re.match(r"https?://", link) for link in links)

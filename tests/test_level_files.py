@@ -4,7 +4,7 @@ import json
 import pytest
 
 import velm_engine as ve
-from velm_levels import LevelError, load_level
+from velm_levels import LevelError, level_from_dict, level_from_text, load_level
 
 
 @pytest.fixture
@@ -104,12 +104,12 @@ def test_title_defaults_to_file_name_and_unused_shared_zone_is_allowed(level_fil
     assert json.loads(level.zone.to_json())["sub_environments"] == []
 
 
-@pytest.mark.parametrize("document, message", [
+MALFORMED = [
     ([], "$: expected an object, found an array"),
     ({}, '$: expected key "zone", which is missing'),
     ({"zone": zone(), "colour": "red"},
-     '$.colour: unexpected key; expected one of "title", "notes", "zone", "shared_zones", '
-     '"expect"'),
+     '$.colour: unexpected key; expected one of "$schema", "title", "notes", "zone", '
+     '"shared_zones", "expect"'),
     ({"zone": zone(), "title": 3}, "$.title: expected a string, found 3"),
     ({"zone": {"charges": []}}, '$.zone: expected key "id", which is missing'),
     ({"zone": zone(sub_environments=[zone("a"), zone("b"), zone("c", charges=[
@@ -154,10 +154,23 @@ def test_title_defaults_to_file_name_and_unused_shared_zone_is_allowed(level_fil
       "zone": zone(sub_environments=[{"shared": "a"}])},
      '$.shared_zones.b.sub_environments[0].shared: expected a zone that does not surround this '
      'place, found "a", which would then contain itself'),
-])
+]
+
+
+@pytest.mark.parametrize("document, message", MALFORMED)
 def test_malformed_level_names_place_and_expectation(level_file, document, message):
     path = level_file(document)
     assert load_error(path) == f"{path}: {message}"
+
+
+@pytest.mark.parametrize("document, message", MALFORMED)
+def test_malformed_level_in_a_string_or_a_dict_is_told_as_in_a_file(document, message):
+    with pytest.raises(LevelError) as from_text:
+        level_from_text(json.dumps(document), "my text")
+    assert str(from_text.value) == f"my text: {message}"
+    with pytest.raises(LevelError) as from_dict:
+        level_from_dict(document)
+    assert str(from_dict.value) == message
 
 
 @pytest.mark.parametrize("text, message", [

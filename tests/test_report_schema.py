@@ -1,8 +1,8 @@
-"""The documented JSON Schema of the frame report holds for what the engine reports."""
+"""The JSON Schema of the frame report, shipped in the package, holds for what the engine reports."""
 import copy
 import json
 import math
-from pathlib import Path
+from importlib.resources import files
 
 import jsonschema
 import pytest
@@ -11,7 +11,7 @@ import velm_engine as ve
 from golden_playthroughs import read_golden
 from velm_levels import bundled_levels
 
-SCHEMA = json.loads((Path(__file__).parents[1] / "docs" / "frame-report.schema.json").read_text())
+SCHEMA = json.loads((files("velm_levels") / "schemas" / "frame-report.schema.json").read_text())
 VALIDATOR = jsonschema.Draft202012Validator(SCHEMA)
 # Validating is slow for a thousand agents; long streams are sampled at both ends.
 WHOLE_STREAM_UP_TO = 50

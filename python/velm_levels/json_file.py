@@ -1,4 +1,4 @@
-"""Reading a file of JSON text, with errors that point into the text."""
+"""Reading JSON text, from a file or a string, with errors that point into the text."""
 
 import errno
 import json
@@ -51,6 +51,15 @@ def read_json_file(path: Path) -> Any:
         text = raw.decode("utf-8-sig")
     except UnicodeDecodeError as error:
         raise LevelError("expected UTF-8 text", _line_and_column(raw, error.start)) from None
+    return parse_json_text(text)
+
+
+def parse_json_text(text: str) -> Any:
+    """The JSON value that `text` holds, objects as JsonObject.
+
+    Raises LevelError for text that is not JSON, with the line and column when
+    the parser knows them.
+    """
     try:
         return json.loads(text, object_pairs_hook=JsonObject)
     except json.JSONDecodeError as error:

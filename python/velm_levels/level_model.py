@@ -48,9 +48,11 @@ class ZoneSpec:
 @dataclass
 class LevelSpec:
     """A whole level: its title, its top zone, the zones it shares by name and
-    what its author expects it to come to, if the file says."""
+    what its author expects it to come to, if the file says, and the author's
+    notes."""
 
     title: str
     zone: ZoneSpec
     shared_zones: dict[str, ZoneSpec]
     expect: Expectation | None = None
+    notes: str = ""

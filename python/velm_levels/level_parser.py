@@ -4,6 +4,8 @@ A document is an object with a "zone" (the top zone), an optional "title",
 optional "notes" for the author, optional "shared_zones": zones by name
 that inner-zone lists may place, one or more times, with {"shared": name},
 and an optional "expect": the outcome, value and frames the author intends.
+It may also name its JSON Schema under "$schema", for editors; the loader
+reads no schema.
 """
 
 from typing import Any
@@ -26,7 +28,7 @@ from velm_levels.json_values import (
 from velm_levels.level_model import AgentSpec, ChargeSpec, LevelSpec, SharedZoneRef, ZoneSpec
 from velm_levels.outcome import OutcomeKind
 
-LEVEL_KEYS = ("title", "notes", "zone", "shared_zones", "expect")
+LEVEL_KEYS = ("$schema", "title", "notes", "zone", "shared_zones", "expect")
 EXPECT_KEYS = ("outcome", "value", "frames")
 ZONE_KEYS = ("id", "charges", "agents", "sub_environments")
 CHARGE_KEYS = ("magnitude", "polarity", "visual_id")
@@ -65,14 +67,15 @@ def parse_level(document: Any) -> LevelSpec:
     format expects, including a reference to a shared zone that does not exist.
     """
     level = JsonObjectReader(document, JsonPath()).allow_only(LEVEL_KEYS)
+    level.optional("$schema", read_text, "")
     title = level.optional("title", read_text, "")
-    level.optional("notes", read_text, "")
+    notes = level.optional("notes", read_text, "")
     shared: list[_NamedZone] = level.optional("shared_zones", _read_named_zones, [])
     names = {name for name, _, _ in shared}
     top = level.required("zone", lambda value, place: _read_zone_tree(value, place, names))
     shared_zones = {name: _read_zone_tree(value, place, names) for name, value, place in shared}
     expect = level.optional("expect", _read_expectation, None)
-    return LevelSpec(title, top, shared_zones, expect)
+    return LevelSpec(title, top, shared_zones, expect, notes)
 
 
 def _read_expectation(value: Any, place: JsonPath) -> Expectation:
