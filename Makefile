@@ -2,7 +2,8 @@
 VENV := .venv
 PY := $(VENV)/bin/python
 INSTALLED := $(VENV)/.installed
-SOURCES := pyproject.toml CMakeLists.txt $(shell find src python -type f -not -name '*.pyc')
+SOURCES := pyproject.toml CMakeLists.txt docs/frame-report.schema.json \
+	$(shell find src python -type f -not -name '*.pyc')
 
 # The sanitizer build (ASan + UBSan) lives apart from the normal one: its own
 # venv and its own CMake build directory, so neither ever clobbers the other.
