@@ -3,7 +3,10 @@
 Exit status: 0 when the level completes ("Equation Resolved."), 1 when it
 runs into the engine's frame limit, 2 when it cannot be played at all (a
 level file that is missing or malformed, bad arguments, an unwritable
---jsonl file).
+--jsonl or --html file).
+
+`python -m velm_levels replay ...` writes the replay page of a recorded run
+instead; see velm_levels.replay_command.
 """
 
 import argparse
@@ -20,6 +23,9 @@ from velm_levels.errors import LevelError
 from velm_levels.loader import Level, load_level
 from velm_levels.narration import narrate_ending, narrate_frame
 from velm_levels.playthrough import play
+from velm_levels.replay_command import replay_main
+from velm_levels.replay_error import ReplayError
+from velm_levels.replay_page import check_writable, write_replay_page
 
 EXIT_RESOLVED = 0
 EXIT_FRAME_LIMIT = 1
@@ -30,7 +36,10 @@ PROGRAM = "python -m velm_levels"
 
 def main(argv: Sequence[str] | None = None) -> int:
     """Runs the player with the command line `argv` and returns its exit status."""
-    arguments = _argument_parser().parse_args(argv)
+    words = list(sys.argv[1:] if argv is None else argv)
+    if words[:1] == ["replay"]:
+        return replay_main(words[1:], PROGRAM)
+    arguments = _argument_parser().parse_args(words)
     if arguments.list:
         for name, path in bundled_levels().items():
             print(f"{name}\t{path}")
@@ -39,6 +48,9 @@ def main(argv: Sequence[str] | None = None) -> int:
         level = load_level(_level_file(arguments.level))
     except LevelError as error:
         print(f"{PROGRAM}: {error}", file=sys.stderr)
+        return EXIT_UNPLAYABLE
+    if arguments.html and (problem := _html_problem(arguments.html, arguments.jsonl)):
+        print(f"{PROGRAM}: {problem}", file=sys.stderr)
         return EXIT_UNPLAYABLE
     try:
         raw_out = (open(arguments.jsonl, "w", encoding="utf-8", newline="\n")
@@ -50,7 +62,7 @@ def main(argv: Sequence[str] | None = None) -> int:
     if isinstance(sys.stdout, io.TextIOWrapper):
         sys.stdout.reconfigure(errors="backslashreplace")
     try:
-        return _play_and_tell(level, raw_out)
+        return _play_and_tell(level, raw_out, arguments.html)
     finally:
         if raw_out is not None:
             raw_out.close()
@@ -67,6 +79,9 @@ def _argument_parser() -> argparse.ArgumentParser:
     parser.add_argument("--jsonl", metavar="FILE", type=Path,
                         help="also write every frame report to FILE, one per line, "
                              "exactly as the engine returns it")
+    parser.add_argument("--html", metavar="FILE", type=Path,
+                        help="also write the run's replay page to FILE: one HTML file "
+                             "that shows the run frame by frame in a browser")
     parser.add_argument("--list", action="store_true",
                         help="list the bundled levels and exit")
     return parser
@@ -83,12 +98,34 @@ def _level_file(argument: str | None) -> Path:
     return Path(argument)
 
 
-def _play_and_tell(level: Level, raw_out: TextIO | None) -> int:
+def _html_problem(html: Path, jsonl: Path | None) -> str | None:
+    """Why the page could not be written, found before the level is played."""
+    if jsonl is not None and html.resolve() == jsonl.resolve():
+        return "--html and --jsonl name the same file"
+    try:
+        check_writable(html)
+    except OSError as error:
+        return f"cannot write {html}: {error.strerror}"
+    return None
+
+
+def _play_and_tell(level: Level, raw_out: TextIO | None, html: Path | None) -> int:
     print(f"Level: {level.title} ({level.source})")
+    start = level.zone.to_json() if html is not None else None
+    texts = []
     for text in play(level.zone):
         if raw_out is not None:
             raw_out.write(text + "\n")
+        if html is not None:
+            texts.append(text)
         report = json.loads(text)
         print("\n".join(narrate_frame(report)))
     print(narrate_ending(report))
+    if html is not None:
+        try:
+            write_replay_page(html, texts, level.title, start=start)
+        except (OSError, ReplayError) as error:
+            problem = error.strerror if isinstance(error, OSError) else error
+            print(f"{PROGRAM}: cannot write {html}: {problem}", file=sys.stderr)
+            return EXIT_UNPLAYABLE
     return EXIT_RESOLVED if report["meta"]["status"] == "FINISHED" else EXIT_FRAME_LIMIT
