@@ -49,7 +49,7 @@ _charges = st.builds(lambda magnitude, polarity, visual_id: {
     st.sampled_from([1.0, 2.0, -3.5, None]), st.sampled_from(["positive", "negative", "neutral"]),
     st.sampled_from(["a", "b"]))
 _agents = st.sampled_from([
-    {"name": "Plus Magician", "priority": 10, "state": "dormant", "visual_id": "p"},
+    {"name": "Plus Magician", "priority": 10, "state": "dormant", "visual_id": "plus"},
     {"name": "The Purifier", "priority": 90, "state": "dormant", "visual_id": "p"},
     {"is_open": False, "name": "The Judge", "priority": 0, "rule": ">", "state": "dormant",
      "target_value": None, "visual_id": "j"},
