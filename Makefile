@@ -13,13 +13,24 @@ SAN_INSTALLED := $(SAN_VENV)/.installed
 SAN_BUILD_OPTIONS := -Ccmake.define.VELM_SANITIZE=ON -Ccmake.build-type=Debug \
 	-Cinstall.strip=false "-Cbuild-dir=build/sanitize/{wheel_tag}"
 
-.PHONY: run test goldens test-sanitize leak-check bench clean
+# The browser tests drive Debian's Chromium (apt-get installs it when missing)
+# through Playwright's Python package (installed into the venv).
+CHROMIUM := /usr/bin/chromium
+BROWSER_INSTALLED := $(VENV)/.browser-installed
+AS_ROOT := $(if $(filter 0,$(shell id -u)),,sudo)
+
+.PHONY: run test test-browser goldens test-sanitize leak-check bench bench-replay screenshot clean
 
 run: $(INSTALLED)
 	$(PY) -m velm_levels
 
 test: $(INSTALLED)
 	$(PY) -m pytest
+
+# Opens replay pages in headless Chromium. VELM_REQUIRE_BROWSER=1 makes a
+# missing browser fail these tests instead of skipping them.
+test-browser: $(BROWSER_INSTALLED) $(CHROMIUM)
+	VELM_REQUIRE_BROWSER=1 $(PY) -m pytest tests/browser
 
 # Replays every bundled level into tests/playthroughs and shows what changed.
 goldens: $(INSTALLED)
@@ -36,6 +47,14 @@ leak-check: $(INSTALLED)
 # Times the frame loop on levels of several shapes and prints a table.
 bench: $(INSTALLED)
 	$(PY) benchmarks/run.py
+
+# Sizes of replay pages and the time Chromium takes to open them.
+bench-replay: $(BROWSER_INSTALLED) $(CHROMIUM)
+	$(PY) benchmarks/replay_page.py
+
+# Draws a replay page in Chromium into docs/replay.png, the README's picture.
+screenshot: $(BROWSER_INSTALLED) $(CHROMIUM)
+	$(PY) scripts/replay_screenshot.py docs/replay.png
 
 $(PY):
 	"$$(scripts/find-python)" -m venv $(VENV)
@@ -55,6 +74,15 @@ install = $(1) -m pip install --quiet --disable-pip-version-check \
 $(INSTALLED): $(PY) $(SOURCES)
 	$(call install,$(PY),)
 	touch $@
+
+$(BROWSER_INSTALLED): $(INSTALLED)
+	$(PY) -m pip install --quiet --disable-pip-version-check \
+		$$($(PY) -c 'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]["browser"])')
+	touch $@
+
+$(CHROMIUM):
+	$(AS_ROOT) apt-get update -qq
+	$(AS_ROOT) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq chromium
 
 $(SAN_INSTALLED): $(SAN_PY) $(SOURCES)
 	$(call install,$(SAN_PY),$(SAN_BUILD_OPTIONS))

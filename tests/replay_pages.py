@@ -4,6 +4,8 @@ import copy
 import json
 import re
 
+from golden_playthroughs import read_golden
+
 _DATA = re.compile(r'<script id="replay-data" type="application/json">(.*?)</script>', re.DOTALL)
 
 
@@ -41,3 +43,8 @@ def apply_edit(zone, edit):
 def state_of(report):
     """A frame report's zone state: the report without its meta."""
     return {key: value for key, value in report.items() if key != "meta"}
+
+
+def recorded_texts(name):
+    """The frame report texts of a bundled level's recorded run."""
+    return read_golden(name).decode().splitlines()

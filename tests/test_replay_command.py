@@ -73,7 +73,7 @@ def test_a_record_line_may_hold_any_line_separator_but_a_line_feed(tmp_path):
     (tmp_path / "run.jsonl").write_text(json.dumps(report, ensure_ascii=False) + "\n", encoding="utf-8")
     result = run_player("replay", "run.jsonl", "--html", "run.html", cwd=tmp_path)
     assert result.returncode == 0, result.stderr
-    (meta, state), = shown_steps((tmp_path / "run.html").read_text())
+    (_, state), = shown_steps((tmp_path / "run.html").read_text())
     assert state["sub_environments"][0]["id"] == "In\u2028ner\r\x85"
 
 
