@@ -10,7 +10,7 @@
   const last = steps.length - 1;
   const SIGNS = { positive: "+", negative: "\u2212", neutral: "\u00b1" };
   const NOT_FINITE = "NaN/\u221e";
-  const STATE_NAMES = { FINISHED: "level complete" };
+  const EVENT_NAMES = { FINISHED: "level complete" };
   // A merge's event names the merged zone by this prefix and its id.
   const SHIELD = "shield_";
 
@@ -224,7 +224,7 @@
       const merged = event.visual_id.startsWith(SHIELD) ? event.visual_id.slice(SHIELD.length) : event.visual_id;
       return "Merged into its parent: zone \u201c" + merged + "\u201d";
     }
-    return "Event: " + (STATE_NAMES[event.type] || event.type);
+    return "Event: " + (EVENT_NAMES[event.type] || event.type);
   }
 
   // ---- The current step and the controls ------------------------------------
