@@ -131,11 +131,6 @@ def test_a_report_the_page_could_not_show_is_refused_with_its_place(second, mess
     assert str(refused.value) == message
 
 
-def test_a_run_without_reports_is_refused():
-    with pytest.raises(ReplayError, match="^expected at least one frame report, found none$"):
-        replay_data([], "empty")
-
-
 @pytest.mark.parametrize("name, lines, outcome", [
     ("worked_example", slice(None), "ended with FINISHED: Equation Resolved."),
     ("frame_limit", slice(-2, None), "ended with ERROR: Max frame limit reached. Infinite loop detected."),

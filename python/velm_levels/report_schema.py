@@ -21,8 +21,9 @@ from velm_levels.replay_error import ReplayError
 
 SCHEMA_FILE = "frame-report.schema.json"
 
-# Parts checked on their own: definitions of the schema, and a zone's id.
-PARTS = ("zone", "agent", "charge", "is_time_frozen", "id")
+# Parts checked on their own: the schema's definitions of these, and a zone's id.
+_DEFINED_PARTS = ("zone", "agent", "charge", "is_time_frozen", "meta")
+PARTS = (*_DEFINED_PARTS, "id")
 
 _REPORT_KEYS = frozenset({"agents", "charges", "id", "is_time_frozen", "meta", "sub_environments"})
 
@@ -43,7 +44,7 @@ class ReportSchema:
         self._report = jsonschema.Draft202012Validator(shallow)
         self._parts = {part: jsonschema.Draft202012Validator({"$defs": shallow["$defs"],
                                                                "$ref": f"#/$defs/{part}"})
-                       for part in (*PARTS[:-1], "meta")}
+                       for part in _DEFINED_PARTS}
         self._parts["id"] = jsonschema.Draft202012Validator(shallow["$defs"]["zone"]["properties"]["id"])
         self._passed: dict[str, set[Any]] = {part: set() for part in _CACHED_PARTS}
         self._passed_metas: set[str] = set()
