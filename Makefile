@@ -20,7 +20,14 @@ TEST_BUILD_OPTIONS := -Ccmake.define.VELM_REFERENCE_TEXT_MODULE=ON
 SAN_BUILD_OPTIONS := $(TEST_BUILD_OPTIONS) -Ccmake.define.VELM_SANITIZE=ON -Ccmake.build-type=Debug \
 	-Cinstall.strip=false "-Cbuild-dir=build/sanitize/{wheel_tag}"
 
-.PHONY: run test test-clean-build goldens test-sanitize leak-check bench bench-check clean
+# The browser tests drive Debian's Chromium (apt-get installs it when missing)
+# through Playwright's Python package (installed into the venv).
+CHROMIUM := /usr/bin/chromium
+BROWSER_INSTALLED := $(VENV)/.browser-installed
+AS_ROOT := $(if $(filter 0,$(shell id -u)),,sudo)
+
+.PHONY: run test test-clean-build test-browser goldens test-sanitize leak-check bench bench-check \
+	bench-replay screenshot clean
 
 run: $(INSTALLED)
 	$(PY) -m velm_levels
@@ -31,6 +38,11 @@ test: $(INSTALLED)
 # The slow tests that build the project from scratch in a copy of the clone.
 test-clean-build: $(INSTALLED)
 	$(PY) -m pytest -m clean_build
+
+# Opens replay pages in headless Chromium. VELM_REQUIRE_BROWSER=1 makes a
+# missing browser fail these tests instead of skipping them.
+test-browser: $(BROWSER_INSTALLED) $(CHROMIUM)
+	VELM_REQUIRE_BROWSER=1 $(PY) -m pytest tests/browser
 
 # Replays every bundled level into tests/playthroughs and shows what changed.
 goldens: $(INSTALLED)
@@ -51,6 +63,14 @@ bench: $(INSTALLED)
 # Times `check` on 2,000 generated levels with one worker and with two.
 bench-check: $(INSTALLED)
 	$(PY) benchmarks/check_levels.py
+
+# Sizes of replay pages and the time Chromium takes to open them.
+bench-replay: $(BROWSER_INSTALLED) $(CHROMIUM)
+	$(PY) benchmarks/replay_page.py
+
+# Draws a replay page in Chromium into docs/replay.png, the README's picture.
+screenshot: $(BROWSER_INSTALLED) $(CHROMIUM)
+	$(PY) scripts/replay_screenshot.py docs/replay.png
 
 # find-python explains itself when it finds no interpreter; `&&` stops here then.
 $(PY):
@@ -77,6 +97,15 @@ install = $(PIP) $$($(1) -c 'import tomllib; print(*tomllib.load(open("pyproject
 $(INSTALLED): $(PY) $(SOURCES)
 	$(call install,$(PY),$(DEV_BUILD_OPTIONS) $(TEST_BUILD_OPTIONS))
 	touch $@
+
+$(BROWSER_INSTALLED): $(INSTALLED)
+	$(PY) -m pip install --quiet --disable-pip-version-check \
+		$$($(PY) -c 'import tomllib; print(*tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]["browser"])')
+	touch $@
+
+$(CHROMIUM):
+	$(AS_ROOT) apt-get update -qq
+	$(AS_ROOT) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq chromium
 
 $(SAN_INSTALLED): $(SAN_PY) $(SOURCES)
 	$(call install,$(SAN_PY),$(SAN_BUILD_OPTIONS))

@@ -1,6 +1,6 @@
 """The command line: `python -m velm_levels` or `velm-play`, with the commands
 `play` (the default, so that `python -m velm_levels LEVEL` plays a level),
-`check`, `record` and `verify`.
+`check`, `record`, `replay` and `verify`.
 
 Whatever goes wrong ends with one line on standard error and a status, never
 a traceback: a full disk or a broken record file gives 2, a closed pipe ends
@@ -21,6 +21,7 @@ from velm_levels.check_command import CheckSetupError, add_check_arguments, run_
 from velm_levels.console import OutputError, abandon_output, complain, finish_output
 from velm_levels.player import add_play_arguments, add_record_arguments, run_play, run_record
 from velm_levels.record_output import RecordError
+from velm_levels.replay_command import add_replay_arguments, run_replay
 from velm_levels.verify_command import add_verify_arguments, run_verify
 
 _PLAY_STATUSES = """exit status:
@@ -43,6 +44,10 @@ COMMANDS: tuple[_Command, ...] = (
      "  1  some level is not\n  2  bad arguments"),
     ("record", add_record_arguments, run_record,
      "play a level and write its frame reports to a record file", _PLAY_STATUSES),
+    ("replay", add_replay_arguments, run_replay,
+     "write the replay page of a recorded run: one HTML file to step through in a browser",
+     "exit status:\n  0  the page is written\n"
+     "  2  the record cannot be read or shown, the page cannot be written, or bad arguments"),
     ("verify", add_verify_arguments, run_verify,
      "play a level afresh and compare it with a record, frame by frame",
      "exit status:\n  0  the record is identical to the play\n"

@@ -2,7 +2,7 @@
 ended) and, when asked, record its frame reports.
 
 Both end with the status of the level's outcome: 0 solved, 1 frame limit,
-2 unplayable, 3 stalled.
+2 unplayable, 3 stalled. `play --html FILE` also writes the run's replay page.
 """
 
 import argparse
@@ -23,6 +23,8 @@ from velm_levels.narration import narrate_ending, narrate_frame
 from velm_levels.outcome import Outcome, describe, outcome_of
 from velm_levels.record_output import RecordOutput
 from velm_levels.recording import record_lines
+from velm_levels.replay_error import ReplayError
+from velm_levels.replay_page import check_writable, write_replay_page
 from velm_levels.terminal_text import shown
 
 
@@ -41,6 +43,9 @@ def add_play_arguments(parser: argparse.ArgumentParser) -> None:
     parser.add_argument("--jsonl", metavar="FILE", type=Path,
                         help="also write every frame report to FILE, one per line, "
                              "exactly as the engine returns it")
+    parser.add_argument("--html", metavar="FILE", type=Path,
+                        help="also write the run's replay page to FILE: one HTML file "
+                             "that shows the run frame by frame in a browser")
     parser.add_argument("--list", action="store_true",
                         help="list the bundled levels and exit")
     telling = parser.add_mutually_exclusive_group()
@@ -64,7 +69,7 @@ def run_play(options: argparse.Namespace, program: str) -> int:
         for name, path in bundled_levels().items():
             say(f"{name}\t{path}")
         return exit_status.SOLVED
-    return play_and_tell(options.level, options.jsonl, options.telling, program)
+    return play_and_tell(options.level, options.jsonl, options.telling, program, options.html)
 
 
 def run_record(options: argparse.Namespace, program: str) -> int:
@@ -83,9 +88,10 @@ def level_file(argument: str | None) -> Path:
 
 
 def play_and_tell(level_name: str | None, record_file: Path | None, telling: Telling,
-                  program: str) -> int:
-    """Plays the level `level_name` names, records it into `record_file` if
-    one is given, tells it as `telling` says and returns the exit status.
+                  program: str, page: Path | None = None) -> int:
+    """Plays the level `level_name` names, records it into `record_file` and
+    writes its replay page to `page` if they are given, tells it as `telling`
+    says and returns the exit status.
 
     Raises RecordError when the record cannot be written (nothing is then
     left at `record_file`), OutputError when standard output cannot be.
@@ -95,12 +101,24 @@ def play_and_tell(level_name: str | None, record_file: Path | None, telling: Tel
     except LevelError as error:
         complain(program, str(error))
         return exit_status.UNPLAYABLE
+    if page is not None and (problem := _page_problem(page, record_file, level.source)):
+        complain(program, problem)
+        return exit_status.UNPLAYABLE
+    start = level.zone.to_json() if page is not None else None
+    reports: list[str] | None = [] if page is not None else None
     record = RecordOutput(record_file, level.source) if record_file is not None else None
     with record or contextlib.nullcontext():
         if telling is Telling.EVERY_FRAME:
             say(f"Level: {shown(level.title)} ({shown(str(level.source))})")
-        final_report = _play(level, record, telling is Telling.EVERY_FRAME)
+        final_report = _play(level, record, telling is Telling.EVERY_FRAME, reports)
     outcome = outcome_of(final_report)
+    if page is not None and reports is not None:
+        try:
+            write_replay_page(page, reports, level.title, start=start, outcome=describe(outcome))
+        except (OSError, ReplayError) as error:
+            reason = error.strerror if isinstance(error, OSError) else str(error)
+            complain(program, f"cannot write {shown(str(page))}: {reason}")
+            return exit_status.UNPLAYABLE
     closing = f"Outcome: {describe(outcome)}{expectation_note(level.expect, outcome)}"
     if telling is Telling.EVERY_FRAME:
         say(narrate_ending(final_report))
@@ -111,12 +129,28 @@ def play_and_tell(level_name: str | None, record_file: Path | None, telling: Tel
     return exit_status.for_outcome(outcome.kind)
 
 
-def _play(level: Level, record: RecordOutput | None, narrating: bool) -> dict[str, Any]:
-    """Plays `level` to its end and returns the last frame report, parsed."""
+def _page_problem(page: Path, record_file: Path | None, level_source: Path | None) -> str | None:
+    """Why the replay page could not be written, found before the level is played."""
+    for other, what in ((record_file, "the record"), (level_source, "the level file")):
+        if other is not None and page.resolve() == other.resolve():
+            return f"refusing to write the replay page over {what} {shown(str(page))}"
+    try:
+        check_writable(page)
+    except OSError as error:
+        return f"cannot write {shown(str(page))}: {error.strerror}"
+    return None
+
+
+def _play(level: Level, record: RecordOutput | None, narrating: bool,
+          reports: list[str] | None) -> dict[str, Any]:
+    """Plays `level` to its end and returns the last frame report, parsed;
+    every report's text also goes to `reports` when it is given."""
     line = b""
     for line in record_lines(level):
         if record is not None:
             record.write_line(line)
+        if reports is not None:
+            reports.append(line[:-1].decode())
         if narrating:
             for text in narrate_frame(json.loads(line)):
                 say(text)
