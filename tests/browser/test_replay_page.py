@@ -12,6 +12,7 @@ import pytest
 import velm_engine as velm
 from replay_pages import recorded_texts, state_of
 from velm_levels import bundled_levels
+from velm_levels.outcome import describe, outcome_of
 from velm_levels.replay_page import write_replay_page
 
 SMALL_LEVELS = sorted(set(bundled_levels()) - {"frame_limit"})
@@ -81,7 +82,7 @@ def test_every_step_of_a_bundled_level_shows_its_report(open_page, played_page, 
     last = reports[-1]["meta"]
     for number, report in enumerate(reports, 1):
         page.keyboard.press("ArrowRight")
-        outcome = f"ended with {last['status']}: {last['message']}" if number == len(reports) else None
+        outcome = describe(outcome_of(reports[-1])) if number == len(reports) else None
         assert shown(page) == expected_shown(report, outcome)
         assert page.evaluate(DRAWN) == drawing(state_of(report))
     page.keyboard.press("ArrowRight")
@@ -142,7 +143,7 @@ def test_keys_step_jump_and_play_wherever_the_focus_is(open_page, played_page):
     page.select_option("#speed", "20")
     page.keyboard.press("Space")
     page.wait_for_function("() => document.getElementById('play').getAttribute('aria-pressed') === 'false'")
-    assert shown(page) == expected_shown(reports[-1], "ended with FINISHED: Equation Resolved.")
+    assert shown(page) == expected_shown(reports[-1], "solved in 4 frames: +14")
     page.keyboard.press("Space")
     assert shown(page)["frame"] == "0"
 
@@ -213,6 +214,6 @@ def test_the_longest_bundled_run_opens_and_reaches_its_end_within_two_seconds(op
     page.wait_for_function("() => document.getElementById('frame-index').textContent === '1000'")
     elapsed = time.perf_counter() - started
     assert shown(page) == expected_shown(
-        last, "ended with ERROR: Max frame limit reached. Infinite loop detected.")
+        last, describe(outcome_of(last)))
     assert page.evaluate(DRAWN) == drawing(state_of(last))
     assert elapsed < 2.0, f"{elapsed:.2f} s to open {path.stat().st_size} bytes and reach the end"
