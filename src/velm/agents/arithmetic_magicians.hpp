@@ -4,21 +4,21 @@
 
 namespace velm {
 
-/// Sums every charge (NEUTRAL counted negative) into one result "result_<id>".
+/// Sums every charge (NEUTRAL counted negative) into one result.
 class PlusMagician : public MagicianAgent {
 public:
     explicit PlusMagician(std::string visual_id);
     bool execute(std::vector<Charge>& charges) override;
 };
 
-/// Subtracts every later charge from the first (NEUTRAL counted negative); result "result_<id>".
+/// Subtracts every later charge from the first (NEUTRAL counted negative).
 class MinusMagician : public MagicianAgent {
 public:
     explicit MinusMagician(std::string visual_id);
     bool execute(std::vector<Charge>& charges) override;
 };
 
-/// Multiplies every magnitude; the sign follows the count of NEGATIVE charges. Result "result_product_<id>".
+/// Multiplies every magnitude; the sign follows the count of NEGATIVE charges.
 class MultiplyMagician : public MagicianAgent {
 public:
     explicit MultiplyMagician(std::string visual_id);
@@ -26,7 +26,7 @@ public:
 };
 
 /// Divides the first magnitude by every later one, declining on any near-zero divisor;
-/// the sign follows the count of NEGATIVE charges. Result "result_quotient_<id>".
+/// the sign follows the count of NEGATIVE charges.
 class DivideMagician : public MagicianAgent {
 public:
     explicit DivideMagician(std::string visual_id);
@@ -34,7 +34,7 @@ public:
 };
 
 /// Replaces the last two charges by the floating remainder of their magnitudes
-/// (second-to-last modulo last). Result "result_remainder_<id>".
+/// (second-to-last modulo last).
 class ModuloMagician : public MagicianAgent {
 public:
     explicit ModuloMagician(std::string visual_id);
@@ -42,7 +42,6 @@ public:
 };
 
 /// Raises the second-to-last charge to the power of the last (NEUTRAL counted positive).
-/// Result "result_power_<id>".
 class PowerSorcerer : public MagicianAgent {
 public:
     explicit PowerSorcerer(std::string visual_id);
@@ -50,7 +49,7 @@ public:
 };
 
 /// Square root of a lone charge, or the root of the last magnitude to the degree of the
-/// one before it (real root for odd whole degrees). Result "result_root_<id>".
+/// one before it (real root for odd whole degrees).
 class RootMagician : public MagicianAgent {
 public:
     explicit RootMagician(std::string visual_id);
@@ -58,14 +57,13 @@ public:
 };
 
 /// Factorial of the floor of the last magnitude, saturating at +infinity.
-/// Result "result_factorial_<id>".
 class FactorialMagician : public MagicianAgent {
 public:
     explicit FactorialMagician(std::string visual_id);
     bool execute(std::vector<Charge>& charges) override;
 };
 
-/// Turns every NEGATIVE charge POSITIVE in place, renaming it "purified_<old id>".
+/// Turns every NEGATIVE charge POSITIVE in place, renaming it with its kind's prefix.
 class AbsMagician : public MagicianAgent {
 public:
     explicit AbsMagician(std::string visual_id);
@@ -73,7 +71,7 @@ public:
 };
 
 /// Decimal logarithm of a lone charge, or the logarithm of the last magnitude to the base
-/// of the one before it. Result "result_log_<id>".
+/// of the one before it.
 class LogMagician : public MagicianAgent {
 public:
     explicit LogMagician(std::string visual_id);

@@ -3,7 +3,7 @@
 namespace velm {
 
 Chronomancer::Chronomancer(std::string visual_id)
-    : MagicianAgent("Chronomancer", 100, std::move(visual_id)) {}
+    : MagicianAgent(agent_kinds::CHRONOMANCER, std::move(visual_id)) {}
 
 bool Chronomancer::execute(std::vector<Charge>&) {
     return false;

@@ -4,7 +4,7 @@
 namespace velm {
 
 DivideMagician::DivideMagician(std::string visual_id)
-    : MagicianAgent("Divide Magician", 50, std::move(visual_id)) {}
+    : MagicianAgent(agent_kinds::DIVIDE_MAGICIAN, std::move(visual_id)) {}
 
 bool DivideMagician::execute(std::vector<Charge>& charges) {
     if (charges.size() < 2) {
@@ -19,8 +19,8 @@ bool DivideMagician::execute(std::vector<Charge>& charges) {
         }
         quotient /= divisor->magnitude;
     }
-    replace_operands_with_result(charges, charges.size(), parity_rule(quotient, count_negative(charges)),
-                                 "result_quotient_", visual_id);
+    const ResultValue result = parity_rule(quotient, count_negative(charges));
+    replace_operands_with_result(charges, charges.size(), result, result_name());
     return true;
 }
 

@@ -7,7 +7,7 @@
 namespace velm {
 
 EqualsGate::EqualsGate(std::string visual_id, double target_value)
-    : MagicianAgent("Equals Gate", 0, std::move(visual_id)), target_value(target_value) {}
+    : MagicianAgent(agent_kinds::EQUALS_GATE, std::move(visual_id)), target_value(target_value) {}
 
 bool EqualsGate::execute(std::vector<Charge>& charges) {
     if (charges.empty()) {
@@ -21,10 +21,7 @@ bool EqualsGate::execute(std::vector<Charge>& charges) {
 }
 
 nlohmann::json EqualsGate::to_json() const {
-    nlohmann::json object = MagicianAgent::to_json();
-    object["is_open"] = is_open;
-    object["target_value"] = target_value;
-    return object;
+    return gate_to_json(is_open, {}, target_value);
 }
 
 void EqualsGate::write_json(JsonTextWriter& out) const {

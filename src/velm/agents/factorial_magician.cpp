@@ -34,7 +34,7 @@ double factorial_of_floor(double magnitude) {
 }  // namespace
 
 FactorialMagician::FactorialMagician(std::string visual_id)
-    : MagicianAgent("The Replicator", 85, std::move(visual_id)) {}
+    : MagicianAgent(agent_kinds::FACTORIAL_MAGICIAN, std::move(visual_id)) {}
 
 bool FactorialMagician::execute(std::vector<Charge>& charges) {
     if (charges.empty() || charges.back().polarity == NEGATIVE) {
@@ -42,7 +42,7 @@ bool FactorialMagician::execute(std::vector<Charge>& charges) {
     }
     const double magnitude = charges.back().magnitude;
     replace_operands_with_result(charges, 1, positive_rule(factorial_of_floor(magnitude)),
-                                 "result_factorial_", visual_id);
+                                 result_name());
     return true;
 }
 

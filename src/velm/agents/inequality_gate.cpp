@@ -35,7 +35,9 @@ ComparisonRule parse_comparison_rule(std::string_view text) {
 }
 
 InequalityGate::InequalityGate(std::string visual_id, double target_value, ComparisonRule rule)
-    : MagicianAgent("The Judge", 0, std::move(visual_id)), rule(rule), target_value(target_value) {}
+    : MagicianAgent(agent_kinds::INEQUALITY_GATE, std::move(visual_id)),
+      rule(rule),
+      target_value(target_value) {}
 
 bool InequalityGate::execute(std::vector<Charge>& charges) {
     if (charges.empty() || !holds(rule, signed_sum(charges), target_value)) {
@@ -46,11 +48,7 @@ bool InequalityGate::execute(std::vector<Charge>& charges) {
 }
 
 nlohmann::json InequalityGate::to_json() const {
-    nlohmann::json object = MagicianAgent::to_json();
-    object["is_open"] = is_open;
-    object["rule"] = rule_text(rule);
-    object["target_value"] = target_value;
-    return object;
+    return gate_to_json(is_open, rule_text(rule), target_value);
 }
 
 void InequalityGate::write_json(JsonTextWriter& out) const {

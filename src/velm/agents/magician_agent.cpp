@@ -26,6 +26,28 @@ nlohmann::json MagicianAgent::to_json() const {
         .build();
 }
 
+std::string MagicianAgent::result_name() const {
+    std::string result;
+    result.reserve(result_prefix_.size() + visual_id.size());
+    return result.append(result_prefix_).append(visual_id);
+}
+
+nlohmann::json MagicianAgent::gate_to_json(bool is_open, std::string_view rule,
+                                           double target_value) const {
+    nlohmann::json object = JsonObject()
+                                .add("is_open", is_open)
+                                .add("name", name)
+                                .add("priority", priority)
+                                .add("state", state_text(state))
+                                .add("target_value", target_value)
+                                .add("visual_id", visual_id)
+                                .build();
+    if (!rule.empty()) {
+        object["rule"] = rule;
+    }
+    return object;
+}
+
 void MagicianAgent::write_json(JsonTextWriter& out) const {
     out.begin_object();
     out.key("name");

@@ -5,7 +5,7 @@
 namespace velm {
 
 MinusMagician::MinusMagician(std::string visual_id)
-    : MagicianAgent("Minus Magician", 10, std::move(visual_id)) {}
+    : MagicianAgent(agent_kinds::MINUS_MAGICIAN, std::move(visual_id)) {}
 
 bool MinusMagician::execute(std::vector<Charge>& charges) {
     if (charges.size() < 2) {
@@ -15,7 +15,7 @@ bool MinusMagician::execute(std::vector<Charge>& charges) {
     for (auto charge = charges.begin() + 1; charge != charges.end(); ++charge) {
         difference -= signed_value_neutral_negative(*charge);
     }
-    replace_operands_with_result(charges, charges.size(), sign_rule(difference), "result_", visual_id);
+    replace_operands_with_result(charges, charges.size(), sign_rule(difference), result_name());
     return true;
 }
 

@@ -7,7 +7,7 @@
 namespace velm {
 
 ModuloMagician::ModuloMagician(std::string visual_id)
-    : MagicianAgent("The Scavenger", 50, std::move(visual_id)) {}
+    : MagicianAgent(agent_kinds::MODULO_MAGICIAN, std::move(visual_id)) {}
 
 bool ModuloMagician::execute(std::vector<Charge>& charges) {
     if (charges.size() < 2) {
@@ -19,7 +19,7 @@ bool ModuloMagician::execute(std::vector<Charge>& charges) {
         return false;
     }
     replace_operands_with_result(charges, 2, positive_rule(std::fmod(dividend, divisor)),
-                                 "result_remainder_", visual_id);
+                                 result_name());
     return true;
 }
 

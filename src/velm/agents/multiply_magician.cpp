@@ -4,7 +4,7 @@
 namespace velm {
 
 MultiplyMagician::MultiplyMagician(std::string visual_id)
-    : MagicianAgent("Multiply Magician", 50, std::move(visual_id)) {}
+    : MagicianAgent(agent_kinds::MULTIPLY_MAGICIAN, std::move(visual_id)) {}
 
 bool MultiplyMagician::execute(std::vector<Charge>& charges) {
     if (charges.size() < 2) {
@@ -15,8 +15,8 @@ bool MultiplyMagician::execute(std::vector<Charge>& charges) {
     for (const Charge& charge : charges) {
         product *= charge.magnitude;
     }
-    replace_operands_with_result(charges, charges.size(), parity_rule(product, count_negative(charges)),
-                                 "result_product_", visual_id);
+    const ResultValue result = parity_rule(product, count_negative(charges));
+    replace_operands_with_result(charges, charges.size(), result, result_name());
     return true;
 }
 

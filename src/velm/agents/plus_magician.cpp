@@ -5,14 +5,14 @@
 namespace velm {
 
 PlusMagician::PlusMagician(std::string visual_id)
-    : MagicianAgent("Plus Magician", 10, std::move(visual_id)) {}
+    : MagicianAgent(agent_kinds::PLUS_MAGICIAN, std::move(visual_id)) {}
 
 bool PlusMagician::execute(std::vector<Charge>& charges) {
     if (charges.size() < 2) {
         return false;
     }
-    replace_operands_with_result(charges, charges.size(), sign_rule(signed_sum(charges)), "result_",
-                                 visual_id);
+    replace_operands_with_result(charges, charges.size(), sign_rule(signed_sum(charges)),
+                                 result_name());
     return true;
 }
 

@@ -8,7 +8,7 @@
 namespace velm {
 
 PowerSorcerer::PowerSorcerer(std::string visual_id)
-    : MagicianAgent("Power Sorcerer", 75, std::move(visual_id)) {}
+    : MagicianAgent(agent_kinds::POWER_SORCERER, std::move(visual_id)) {}
 
 bool PowerSorcerer::execute(std::vector<Charge>& charges) {
     if (charges.size() < 2) {
@@ -18,8 +18,8 @@ bool PowerSorcerer::execute(std::vector<Charge>& charges) {
     const double exponent = signed_value_neutral_positive(charges.back());
     // pow's own special values (NaN for a negative base with a fractional
     // exponent, infinity for a zero base with a negative one) are kept.
-    replace_operands_with_result(charges, 2, three_way_rule(std::pow(base, exponent)), "result_power_",
-                                 visual_id);
+    replace_operands_with_result(charges, 2, three_way_rule(std::pow(base, exponent)),
+                                 result_name());
     return true;
 }
 

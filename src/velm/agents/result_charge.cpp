@@ -43,18 +43,10 @@ std::size_t count_negative(const std::vector<Charge>& charges) {
 }
 
 void replace_operands_with_result(std::vector<Charge>& charges, std::size_t operand_count,
-                                  ResultValue result, std::string_view prefix,
-                                  std::string_view agent_visual_id) {
-    // Build the name first: it is the only step that can throw, and the
-    // operands must still be in place if it does.
-    std::string name;
-    name.reserve(prefix.size() + agent_visual_id.size());
-    name.append(prefix).append(agent_visual_id);
-    Charge charge(result.magnitude, result.polarity, std::move(name));
-
+                                  ResultValue result, std::string name) noexcept {
     charges.erase(charges.end() - static_cast<std::ptrdiff_t>(operand_count), charges.end());
     // At least one operand was removed, so this reuses freed capacity and cannot throw.
-    charges.push_back(std::move(charge));
+    charges.emplace_back(result.magnitude, result.polarity, std::move(name));
 }
 
 }  // namespace velm

@@ -35,10 +35,10 @@ ResultValue positive_rule(double x);
 /// Number of charges in the list whose polarity is exactly NEGATIVE.
 std::size_t count_negative(const std::vector<Charge>& charges);
 
-/// Removes the last `operand_count` charges (at least one) and appends the result,
-/// named `prefix` followed by `agent_visual_id`. The list is untouched if naming throws.
+/// Removes the last `operand_count` charges (at least one) and appends the
+/// result under `name` (an agent's `result_name()`). Nothing here can fail,
+/// so a list that reaches it is changed whole.
 void replace_operands_with_result(std::vector<Charge>& charges, std::size_t operand_count,
-                                  ResultValue result, std::string_view prefix,
-                                  std::string_view agent_visual_id);
+                                  ResultValue result, std::string name) noexcept;
 
 }  // namespace velm

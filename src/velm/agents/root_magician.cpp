@@ -10,7 +10,6 @@ namespace velm {
 
 namespace {
 
-constexpr std::string_view ROOT_PREFIX = "result_root_";
 
 /// Truncates the degree toward zero into an int32 and tests its lowest bit.
 /// A NaN degree, or one whose truncation leaves the int32 range, counts as
@@ -38,38 +37,38 @@ double root(double radicand, double degree) {
     return std::pow(radicand, 1.0 / degree);
 }
 
-bool take_square_root(std::vector<Charge>& charges, std::string_view agent_visual_id) {
+bool take_square_root(std::vector<Charge>& charges, const MagicianAgent& agent) {
     if (charges.back().polarity == NEGATIVE) {
         return false;
     }
     const double radicand = charges.back().magnitude;
-    replace_operands_with_result(charges, 1, positive_rule(std::sqrt(radicand)), ROOT_PREFIX,
-                                 agent_visual_id);
+    replace_operands_with_result(charges, 1, positive_rule(std::sqrt(radicand)),
+                                 agent.result_name());
     return true;
 }
 
-bool take_root_of_last_two(std::vector<Charge>& charges, std::string_view agent_visual_id) {
+bool take_root_of_last_two(std::vector<Charge>& charges, const MagicianAgent& agent) {
     const double degree = charges[charges.size() - 2].magnitude;
     const double radicand = charges.back().magnitude;
     if (radicand < 0.0 && truncates_to_even(degree)) {
         return false;
     }
-    replace_operands_with_result(charges, 2, positive_rule(root(radicand, degree)), ROOT_PREFIX,
-                                 agent_visual_id);
+    replace_operands_with_result(charges, 2, positive_rule(root(radicand, degree)),
+                                 agent.result_name());
     return true;
 }
 
 }  // namespace
 
 RootMagician::RootMagician(std::string visual_id)
-    : MagicianAgent("The Extractor", 75, std::move(visual_id)) {}
+    : MagicianAgent(agent_kinds::ROOT_MAGICIAN, std::move(visual_id)) {}
 
 bool RootMagician::execute(std::vector<Charge>& charges) {
     if (charges.empty()) {
         return false;
     }
-    return charges.size() == 1 ? take_square_root(charges, visual_id)
-                               : take_root_of_last_two(charges, visual_id);
+    return charges.size() == 1 ? take_square_root(charges, *this)
+                               : take_root_of_last_two(charges, *this);
 }
 
 }  // namespace velm

@@ -1,7 +1,7 @@
 #include <exception>
 
 #include "velm/bindings/registration.hpp"
-#include "velm/model/zone_tree.hpp"
+#include "velm/model/zone_limits.hpp"
 
 namespace velm::bindings {
 

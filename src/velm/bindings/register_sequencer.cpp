@@ -22,7 +22,9 @@ void register_sequencer(py::module_& m) {
              })
         .def_property(
             "is_finished", [](const NarrativeSequencer& self) { return self.is_finished; },
-            [](NarrativeSequencer& self, FlagArgument finished) { self.is_finished = finished.value; })
+            [](NarrativeSequencer& self, FlagArgument finished) {
+                self.is_finished = finished.value;
+            })
         .def_readwrite("current_frame", &NarrativeSequencer::current_frame);
 }
 

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <new>
 
+#include "velm/agents/magician_agent.hpp"
 #include "velm/model/json_object.hpp"
-#include "velm/model/zone_tree.hpp"
+#include "velm/model/zone_limits.hpp"
 
 namespace velm {
 

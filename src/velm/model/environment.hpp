@@ -7,11 +7,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "velm/agents/magician_agent.hpp"
 #include "velm/model/charge.hpp"
 #include "velm/model/zone_handle.hpp"
 
 namespace velm {
+
+class MagicianAgent;
 
 /// A zone of a level: charges, the agents that work on them, and inner zones.
 ///

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "velm/agents/magician_agent.hpp"
 #include "velm/model/zone_tree.hpp"
 
 namespace velm {

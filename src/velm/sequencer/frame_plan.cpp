@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <functional>
 
+#include "velm/model/zone_rules.hpp"
+
 namespace velm {
 
 namespace {
-
-bool is_unresolved(const Environment& zone) {
-    return !zone.agents.empty() || zone.charges.size() > 1;
-}
 
 /// Beyond this many distinct priorities the list is merge-sorted instead;
 /// the kinds of the engine have seven.
@@ -34,7 +32,7 @@ std::vector<std::int32_t> distinct_priorities(const std::vector<GatheredAgent>& 
 
 bool waits_on_inner_zone(const Environment& zone) {
     return std::any_of(zone.sub_environments.begin(), zone.sub_environments.end(),
-                       [](const auto& inner) { return is_unresolved(*inner); });
+                       [](const auto& inner) { return holds_up_parent(*inner); });
 }
 
 }  // namespace

@@ -9,7 +9,8 @@ namespace {
 /// The report's "meta" member: the frame information inside the root's object.
 class FrameInfo final : public RootMemberWriter {
 public:
-    FrameInfo(const NarrativeSequencer& sequencer, std::string_view status, std::string_view message)
+    FrameInfo(const NarrativeSequencer& sequencer, std::string_view status,
+              std::string_view message)
         : sequencer_(sequencer), status_(status), message_(message) {}
 
     void write_member(JsonTextWriter& out) const override {

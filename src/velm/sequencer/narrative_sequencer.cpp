@@ -3,14 +3,11 @@
 #include <algorithm>
 
 #include "velm/model/json_object.hpp"
+#include "velm/model/zone_rules.hpp"
 
 namespace velm {
 
 namespace {
-
-bool is_resolved(const Environment& zone) {
-    return zone.agents.empty() && zone.charges.size() == 1;
-}
 
 void remove_agent(Environment& zone, const MagicianAgent& agent) {
     auto found = std::find_if(zone.agents.begin(), zone.agents.end(),
@@ -19,8 +16,6 @@ void remove_agent(Environment& zone, const MagicianAgent& agent) {
         zone.agents.erase(found);
     }
 }
-
-constexpr std::string_view CAST_SPELL_MIDDLE = " executed operation in ";
 
 /// An empty event whose texts have room for the event of any of `gathered`,
 /// so that recording the one that acts cannot fail once it has acted.
@@ -43,10 +38,11 @@ NarrativeEvent room_for_cast_events(const std::vector<GatheredAgent>& gathered) 
 
 /// Fills `event`, made by room_for_cast_events, for `agent` acting in `zone`:
 /// every text fits the room already there, so nothing is allocated.
-void record_cast(NarrativeEvent& event, const MagicianAgent& agent, const Environment& zone) noexcept {
+void record_cast(NarrativeEvent& event, const MagicianAgent& agent,
+                 const Environment& zone) noexcept {
     event.agent_name.assign(agent.name);
     event.visual_id.assign(agent.visual_id);
-    event.type.assign("CAST_SPELL");
+    event.type.assign(CAST_SPELL);
     event.description.assign(agent.name).append(CAST_SPELL_MIDDLE).append(zone.id);
 }
 
@@ -119,9 +115,11 @@ bool NarrativeSequencer::collapse_resolved_zone(const std::vector<ZoneVisit>& pl
 void NarrativeSequencer::merge_into_parent(const ZoneVisit& place) {
     const Environment& zone = *place.zone;
     Environment& parent = *place.parent;
-    // The merge's event names the Chronomancer, although no agent takes part.
-    NarrativeEvent event{"Chronomancer", "shield_" + zone.id, "COLLAPSE_ZONE",
-                         "Zone " + zone.id + " has resolved and merged."};
+    NarrativeEvent event{std::string(MERGE_AGENT_NAME),
+                         std::string(MERGE_VISUAL_ID_PREFIX).append(zone.id),
+                         std::string(COLLAPSE_ZONE),
+                         std::string(MERGE_DESCRIPTION_START).append(zone.id).append(
+                             MERGE_DESCRIPTION_END)};
     // The one step that can fail, and it changes nothing when it does.
     parent.charges.push_back(zone.charges.front());
     last_event = std::move(event);
@@ -131,7 +129,8 @@ void NarrativeSequencer::merge_into_parent(const ZoneVisit& place) {
 }
 
 void NarrativeSequencer::complete_level() {
-    NarrativeEvent event{"System", "N/A", "FINISHED", "Equation Resolved."};
+    NarrativeEvent event{std::string(COMPLETION_AGENT_NAME), std::string(COMPLETION_VISUAL_ID),
+                         std::string(LEVEL_FINISHED), std::string(COMPLETION_MESSAGE)};
     is_finished = true;
     last_event = std::move(event);
 }

@@ -19,12 +19,15 @@ namespace velm {
 /// Running frames a level may take before it is stopped as an endless loop.
 inline constexpr std::int32_t MAX_FRAMES = 1000;
 
+/// The statuses of a report. A frame that completes the level has the status
+/// FINISHED and an event of the type LEVEL_FINISHED, the same text.
 inline constexpr std::string_view STATUS_RUNNING = "RUNNING";
 inline constexpr std::string_view STATUS_FINISHED = "FINISHED";
 inline constexpr std::string_view STATUS_ERROR = "ERROR";
 inline constexpr std::string_view FRAME_LIMIT_MESSAGE =
     "Max frame limit reached. Infinite loop detected.";
-inline constexpr std::string_view ALREADY_FINISHED_MESSAGE = "Simulation complete. No further actions.";
+inline constexpr std::string_view ALREADY_FINISHED_MESSAGE =
+    "Simulation complete. No further actions.";
 
 /// Plays a level, one step per `next_frame` call.
 ///
