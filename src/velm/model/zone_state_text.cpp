@@ -9,28 +9,27 @@ namespace velm {
 
 namespace {
 
+/// Writes `items` as an array, each by `write_item`.
+template <class Items, class WriteItem>
+void write_array(JsonTextWriter& out, const Items& items, WriteItem write_item) {
+    out.begin_array();
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        if (index > 0) {
+            out.comma();
+        }
+        write_item(items[index]);
+    }
+    out.end_array();
+}
+
 /// Everything of a zone's object up to the opening of its inner zones' list.
 void write_zone_head(JsonTextWriter& out, const Environment& zone,
                      const RootMemberWriter* root_member) {
     out.begin_object();
     out.key("agents");
-    out.begin_array();
-    for (std::size_t index = 0; index < zone.agents.size(); ++index) {
-        if (index > 0) {
-            out.comma();
-        }
-        zone.agents[index]->write_json(out);
-    }
-    out.end_array();
+    write_array(out, zone.agents, [&](const auto& agent) { agent->write_json(out); });
     out.next_key("charges");
-    out.begin_array();
-    for (std::size_t index = 0; index < zone.charges.size(); ++index) {
-        if (index > 0) {
-            out.comma();
-        }
-        zone.charges[index].write_json(out);
-    }
-    out.end_array();
+    write_array(out, zone.charges, [&](const Charge& charge) { charge.write_json(out); });
     out.next_key("id");
     out.string(zone.id);
     out.next_key("is_time_frozen");
