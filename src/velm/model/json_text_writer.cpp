@@ -200,9 +200,8 @@ void JsonTextWriter::number(double value) {
         append("null");
         return;
     }
-    char* begin = claim(NUMBER_ROOM);
-    char* end = nlohmann::detail::to_chars(begin, begin + NUMBER_ROOM, value);
-    size_ += static_cast<std::size_t>(end - begin);
+    char* begin = claim(RecentNumbers::ROOM);
+    size_ += static_cast<std::size_t>(recent_numbers_.write(value, begin) - begin);
 }
 
 void JsonTextWriter::integer(std::int64_t value) {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string_view>
 
+#include "velm/model/recent_numbers.hpp"
+
 namespace velm {
 
 /// Writes JSON text piece by piece into one growable buffer, byte for byte as
@@ -14,9 +16,9 @@ namespace velm {
 /// The caller lays out the text: objects' members in ascending key order, and
 /// the commas, which are known at every call site (`key` for an object's
 /// first member, `next_key` for the others, `comma` between array elements).
-/// Numbers go through the library's own float formatter, so every digit,
-/// exponent and ".0" matches, and NaN and the infinities become null. Plain
-/// ASCII strings that need no escape are copied as they are; any other string
+/// Numbers go through the library's own float formatter (whose recent texts
+/// are kept, see RecentNumbers), so every digit, exponent and ".0" matches,
+/// and NaN and the infinities become null. Plain ASCII strings that need no escape are copied as they are; any other string
 /// goes through the library's escaping and its strict UTF-8 check, which
 /// throws the library's type_error 316 for broken UTF-8.
 ///
@@ -87,6 +89,7 @@ private:
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
     bool ascii_ = true;
+    RecentNumbers recent_numbers_;
     // Created on the first string that needs the library's escaping.
     std::unique_ptr<LibraryStrings> library_strings_;
 

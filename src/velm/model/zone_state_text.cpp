@@ -25,6 +25,12 @@ void write_array(JsonTextWriter& out, const Items& items, WriteItem write_item) 
 /// Everything of a zone's object up to the opening of its inner zones' list.
 void write_zone_head(JsonTextWriter& out, const Environment& zone,
                      const RootMemberWriter* root_member) {
+    // A level's agents lie wherever they were allocated, so reading them one
+    // after another waits on memory once per agent; asking for all of them
+    // first lets those waits overlap.
+    for (const auto& agent : zone.agents) {
+        __builtin_prefetch(agent.get());
+    }
     out.begin_object();
     out.key("agents");
     write_array(out, zone.agents, [&](const auto& agent) { agent->write_json(out); });
@@ -61,7 +67,11 @@ void write_tree(JsonTextWriter& out, const Environment& root, const RootMemberWr
         if (innermost.next_child > 0) {
             out.comma();
         }
-        const Environment& child = *innermost.zone->sub_environments[innermost.next_child++];
+        const auto& siblings = innermost.zone->sub_environments;
+        const Environment& child = *siblings[innermost.next_child++];
+        if (innermost.next_child < siblings.size()) {
+            __builtin_prefetch(siblings[innermost.next_child].get());
+        }
         write_zone_head(out, child, nullptr);
         open.push_back({&child, 0});
     }
