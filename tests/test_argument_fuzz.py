@@ -13,6 +13,7 @@ import pytest
 from hypothesis import given, strategies as st
 
 import velm_engine as velm
+from velm_levels.agent_kinds import AGENT_KINDS
 
 FLOAT, TEXT, POLARITY, ZONE, INT32, FLAG, CHARGE_LIST, INT_VALUE = (
     "float", "text", "polarity", "zone", "int32", "flag", "charge list", "enum value")
@@ -118,11 +119,8 @@ def setter(owner, name, kind):
     return Target(f"{owner}.{name} =", reach, [(name, kind)], setter_of=(owner, name))
 
 
-AGENT_METHODS = [
-    "add_plus_magician", "add_minus_magician", "add_multiply_magician", "add_divide_magician",
-    "add_power_sorcerer", "add_root_magician", "add_abs_magician", "add_factorial_magician",
-    "add_modulo_magician", "add_log_magician", "add_chronomancer",
-]
+# The agent methods that take nothing but the visual id; the gates' come below.
+AGENT_METHODS = [kind.add_method for kind in AGENT_KINDS.values() if not kind.extra_parameters]
 TARGETS = [
     Target("Charge", lambda level: velm.Charge,
            [("magnitude", FLOAT), ("polarity", POLARITY), ("visual_id", TEXT)]),

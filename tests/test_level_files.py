@@ -5,6 +5,7 @@ import pytest
 
 import velm_engine as ve
 from velm_levels import LevelError, level_from_dict, level_from_text, load_level
+from velm_levels.agent_kinds import AGENT_KINDS
 
 
 @pytest.fixture
@@ -35,6 +36,9 @@ def zone(zone_id="z", **contents):
     return {"id": zone_id, **contents}
 
 
+# The kinds that take nothing but a visual id; the level adds the gates by hand.
+PLAIN_KINDS = [name for name, kind in AGENT_KINDS.items() if not kind.extra_parameters]
+
 ALL_KINDS_LEVEL = {
     "title": "Every kind",
     "notes": "for the test",
@@ -42,10 +46,7 @@ ALL_KINDS_LEVEL = {
     "zone": zone(
         "Top",
         charges=[charge(2, "positive", "a"), charge(3.5, "negative", "b")],
-        agents=[{"kind": kind, "visual_id": f"v_{kind}"} for kind in (
-            "plus_magician", "minus_magician", "multiply_magician", "divide_magician",
-            "power_sorcerer", "root_magician", "abs_magician", "factorial_magician",
-            "modulo_magician", "log_magician", "chronomancer")] + [
+        agents=[{"kind": kind, "visual_id": f"v_{kind}"} for kind in PLAIN_KINDS] + [
             {"kind": "equals_gate", "visual_id": "eq", "target": 5},
             {"kind": "inequality_gate", "visual_id": "ne", "target": -1.5, "comparison_type": ">="},
             {"kind": "abs_magician", "visual_id": "again", "repeat": 3},
@@ -62,10 +63,8 @@ def build_all_kinds_by_hand():
     top = ve.Environment("Top")
     top.add_charge(2, ve.POSITIVE, "a")
     top.add_charge(3.5, ve.NEGATIVE, "b")
-    for kind in ("plus_magician", "minus_magician", "multiply_magician", "divide_magician",
-                 "power_sorcerer", "root_magician", "abs_magician", "factorial_magician",
-                 "modulo_magician", "log_magician", "chronomancer"):
-        getattr(top, f"add_{kind}")(f"v_{kind}")
+    for kind in PLAIN_KINDS:
+        getattr(top, AGENT_KINDS[kind].add_method)(f"v_{kind}")
     top.add_equals_gate("eq", 5)
     top.add_inequality_gate("ne", -1.5, ">=")
     for _ in range(3):
