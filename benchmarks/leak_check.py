@@ -98,7 +98,7 @@ def main():
     heap_name, heap_bytes = heap_probe()
     player = LevelPlayer(random.Random(args.seed), hold_zone=args.hold_zone)
     per_round = max(1, args.levels // args.rounds)
-    samples = {"RSS": [], heap_name: [], "Python blocks": []}
+    samples: dict[str | None, list[int]] = {"RSS": [], heap_name: [], "Python blocks": []}
     print(f"{'round':>5} {'levels':>7} {'RSS KiB':>10} {(heap_name or '-') + ' KiB':>18} "
           f"{'Python blocks':>14}")
     for index in range(args.rounds):

@@ -7,6 +7,7 @@ all three polarity texts, as real levels do.
 """
 
 import velm_engine as velm
+
 from velm_levels import make
 from velm_levels.agent_kinds import AGENT_KINDS
 

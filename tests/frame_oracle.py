@@ -13,8 +13,10 @@ comparing the level's state just before it with the report after it.
 
 import json
 import math
+from typing import Any
 
 import velm_engine as velm
+
 from velm_levels.agent_kinds import AGENT_KINDS
 
 MAX_FRAMES = 1000
@@ -36,7 +38,7 @@ GATES = tuple(GATE_KEYS)
 KIND_BY_TITLE = {kind.title: kind for kind in AGENT_KINDS.values()}
 # The charges an arithmetic kind's act takes from the end of its zone's list:
 # all of them, a fixed count, or "1or2": the last two, or the only one.
-CONSUMED = {
+CONSUMED: dict[str, int | str] = {
     "plus_magician": "all", "minus_magician": "all", "multiply_magician": "all",
     "divide_magician": "all", "power_sorcerer": 2, "root_magician": "1or2",
     "factorial_magician": 1, "modulo_magician": 2, "log_magician": "1or2",
@@ -192,7 +194,8 @@ class Level:
         """Pairs every place of the JSON state with the model, inner zones
         first (post-order, as the engine visits them). Fails if the shapes
         differ, and if one zone shows different contents at two places."""
-        places, nodes = [], {}
+        places: list[Place] = []
+        nodes: dict[int, dict[str, Any]] = {}
 
         def walk(zone, node, parent, index):
             inner = self.children[id(zone)]
@@ -309,7 +312,10 @@ def check_cast(level, root, event, places, nodes, frozen, after):
                 assert now == was
     else:
         consumed = CONSUMED[kind.name]
-        operands = {"all": len(old), "1or2": 1 if len(old) == 1 else 2}.get(consumed, consumed)
+        if isinstance(consumed, int):
+            operands = consumed
+        else:
+            operands = {"all": len(old), "1or2": 1 if len(old) == 1 else 2}[consumed]
         needed = 2 if consumed == "all" else operands
         assert len(old) >= needed, f"{title} acted on {len(old)} charges"
         assert new[:-1] == old[:len(old) - operands]

@@ -1,6 +1,7 @@
 """Helpers shared by the test modules (fixtures live in conftest.py)."""
 import ctypes
 import json
+from typing import Any
 
 import velm_engine as velm
 
@@ -19,7 +20,7 @@ def frame(sequencer):
 def play(sequencer, limit=1100):
     """Plays until the level ends; returns every report of the running frames
     and the one that ended the level."""
-    reports = []
+    reports: list[dict[str, Any]] = []
     while len(reports) < limit:
         report = frame(sequencer)
         reports.append(report)

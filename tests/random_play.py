@@ -16,6 +16,7 @@ import json
 import math
 
 import velm_engine as velm
+
 from velm_levels.agent_kinds import AGENT_KINDS
 
 KINDS = list(AGENT_KINDS.values())
@@ -92,8 +93,8 @@ class LevelPlayer:
         expect(TypeError, lambda: zone.add_sub_environment(None))
         expect(ValueError, lambda: zone.add_sub_environment(root))
         expect(ValueError, lambda: zone.add_sub_environment(zone))
-        expect(TypeError, lambda: velm.NarrativeSequencer(None))
-        expect(TypeError, lambda: velm.Charge("1", velm.POSITIVE, "x"))
+        expect(TypeError, lambda: velm.NarrativeSequencer(None))  # type: ignore[arg-type]
+        expect(TypeError, lambda: velm.Charge("1", velm.POSITIVE, "x"))  # type: ignore[arg-type]
         expect(TypeError, lambda: velm.ChargePolarity(2**40))
         expect(TypeError, lambda: zone.add_charge(1.0, 1, "x"))
         expect(TypeError, lambda: setattr(zone, "charges", [1, 2]))

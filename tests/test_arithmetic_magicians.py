@@ -10,6 +10,7 @@ import math
 import pytest
 
 import velm_engine as ve
+
 from velm_levels.agent_kinds import AGENT_KINDS
 
 INF = math.inf
@@ -60,6 +61,7 @@ def assert_acts(kind, charges, expected):
     pairs, where the charges in front keep their ids and the last is the named result."""
     env, report = play_first_frame(kind, charges)
     title, prefix = AGENT_KINDS[kind].title, AGENT_KINDS[kind].result_prefix
+    assert prefix is not None, f"{title} appends no charge"
     assert report["meta"]["last_event"] == {
         "agent_name": title,
         "description": f"{title} executed operation in z",
@@ -173,7 +175,8 @@ def test_root_of_last_charge_or_last_two(charges, expected):
     (NAN, "P", NAN),
 ])
 def test_factorial_of_floor_of_last_charge(magnitude, polarity, result):
-    assert_acts("factorial_magician", [(2, "N"), (magnitude, polarity)], [(2.0, "N"), (result, "P")])
+    assert_acts("factorial_magician", [(2, "N"), (magnitude, polarity)],
+                [(2.0, "N"), (result, "P")])
 
 
 @pytest.mark.parametrize("charges, expected", [
@@ -207,7 +210,8 @@ def test_purifier_turns_negative_charges_positive_in_place(charges, expected):
 
 @pytest.mark.parametrize("kind, charges", [
     *[(kind, []) for kind in MAGICIANS],
-    *[(kind, [(4, "P")]) for kind in ("plus_magician", "minus_magician", "multiply_magician", "divide_magician", "modulo_magician", "power_sorcerer")],
+    *[(kind, [(4, "P")]) for kind in ("plus_magician", "minus_magician", "multiply_magician",
+                                      "divide_magician", "modulo_magician", "power_sorcerer")],
     ("divide_magician", [(10, "P"), (5, "P"), (0, "P")]),
     ("divide_magician", [(10, "P"), (5e-10, "N"), (2, "P")]),
     ("modulo_magician", [(7, "P"), (0, "P")]),

@@ -5,9 +5,9 @@ import json
 import pytest
 
 from velm_engine import NEGATIVE, NEUTRAL, POSITIVE, Charge, Environment
-from velm_levels.agent_kinds import AGENT_KINDS
 
 from helpers import zone
+from velm_levels.agent_kinds import AGENT_KINDS
 
 
 def state(environment):
@@ -111,7 +111,7 @@ class TestSubEnvironments:
     def test_none_is_refused(self):
         outer = Environment("outer")
         with pytest.raises(TypeError):
-            outer.add_sub_environment(None)
+            outer.add_sub_environment(None)  # type: ignore[arg-type]
         assert state(outer)["sub_environments"] == []
 
     @pytest.mark.parametrize("depth", [0, 1, 3])
@@ -144,7 +144,7 @@ class TestSubEnvironments:
 # The arguments each kind's zone method takes after the visual id, and the keys
 # that only the gates show.
 EXTRA_ARGUMENTS = {"equals_gate": (5,), "inequality_gate": (-1.5, ">=")}
-EXTRA_KEYS = {
+EXTRA_KEYS: dict[str, dict[str, object]] = {
     "equals_gate": {"is_open": False, "target_value": 5.0},
     "inequality_gate": {"is_open": False, "target_value": -1.5, "rule": ">="},
 }

@@ -149,7 +149,7 @@ class TestEndings:
         sequencer.is_finished = True
         assert frame(sequencer)["meta"] == {"frame_index": 0, "last_event": None,
                                             "message": DONE, "status": "FINISHED"}
-        sequencer.is_finished = None
+        sequencer.is_finished = None  # type: ignore[assignment]
         assert sequencer.is_finished is False
         assert events(play(sequencer)) == ["g0", "N/A"]
         sequencer.is_finished = False
@@ -181,4 +181,4 @@ class TestSharing:
 
     def test_none_is_refused(self):
         with pytest.raises(TypeError):
-            NarrativeSequencer(None)
+            NarrativeSequencer(None)  # type: ignore[arg-type]

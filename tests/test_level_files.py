@@ -4,6 +4,7 @@ import json
 import pytest
 
 import velm_engine as ve
+
 from velm_levels import LevelError, level_from_dict, level_from_text, load_level
 from velm_levels.agent_kinds import AGENT_KINDS
 
@@ -123,10 +124,12 @@ MALFORMED = [
      "$.zone.charges[0].magnitude: expected a finite number, found NaN"),
     ({"zone": zone(charges=[{"magnitude": 1, "polarity": "positive"}])},
      '$.zone.charges[0]: expected key "visual_id", which is missing'),
-    ({"zone": zone(charges={"magnitude": 1})}, "$.zone.charges: expected an array, found an object"),
+    ({"zone": zone(charges={"magnitude": 1})},
+     "$.zone.charges: expected an array, found an object"),
     ({"zone": zone(sub_environments=["inner"])},
      '$.zone.sub_environments[0]: expected an object, found "inner"'),
-    ({"zone": zone(agents=[{"visual_id": "w"}])}, '$.zone.agents[0]: expected key "kind", which is missing'),
+    ({"zone": zone(agents=[{"visual_id": "w"}])},
+     '$.zone.agents[0]: expected key "kind", which is missing'),
     ({"zone": zone(agents=[{"kind": "equals_gate", "visual_id": "g"}])},
      '$.zone.agents[0]: expected key "target", which is missing'),
     ({"zone": zone(agents=[{"kind": "plus_magician", "visual_id": "p", "target": 1}])},
@@ -148,7 +151,8 @@ MALFORMED = [
       "zone": zone(sub_environments=[{"shared": "a"}])},
      '$.shared_zones.a.sub_environments[0].shared: expected a zone that does not surround this '
      'place, found "a", which would then contain itself'),
-    ({"shared_zones": {"a": zone(sub_environments=[zone("deep", sub_environments=[{"shared": "b"}])]),
+    ({"shared_zones": {"a": zone(sub_environments=[zone("deep",
+                                                        sub_environments=[{"shared": "b"}])]),
                        "b": zone(sub_environments=[{"shared": "a"}])},
       "zone": zone(sub_environments=[{"shared": "a"}])},
      '$.shared_zones.b.sub_environments[0].shared: expected a zone that does not surround this '
@@ -174,9 +178,12 @@ def test_malformed_level_in_a_string_or_a_dict_is_told_as_in_a_file(document, me
 
 @pytest.mark.parametrize("text, message", [
     ('{"zone": }', "line 1, column 10: expected JSON text: Expecting value"),
-    ('{"zone": {"id": "a",\n  "id": "b"}}', "$.zone.id: expected each key once, found this key repeated"),
-    ('{"zone": {"id": "\\ud800"}}', "$.zone.id: expected Unicode text, found an unpaired surrogate escape"),
-    ('{"zone": {"id": "z", "charges": [{"magnitude": 1e400, "polarity": "positive", "visual_id": "c"}]}}',
+    ('{"zone": {"id": "a",\n  "id": "b"}}',
+     "$.zone.id: expected each key once, found this key repeated"),
+    ('{"zone": {"id": "\\ud800"}}',
+     "$.zone.id: expected Unicode text, found an unpaired surrogate escape"),
+    ('{"zone": {"id": "z", "charges": [{"magnitude": 1e400, "polarity": "positive", '
+     '"visual_id": "c"}]}}',
      "$.zone.charges[0].magnitude: expected a finite number, found Infinity"),
     ('{"zone": {"id": "z", "charges": [{"magnitude": 1' + "0" * 5000 + "}]}}",
      "expected JSON text: Exceeds the limit (4300 digits)"),

@@ -5,6 +5,7 @@ import math
 import pytest
 
 import velm_engine as ve
+
 from velm_levels import narrate_ending, narrate_frame, play, signed_expression
 from velm_levels.agent_kinds import AGENT_KINDS
 

@@ -17,16 +17,25 @@ import json
 import math
 
 import pytest
-from hypothesis import given, strategies as st
+from hypothesis import given
+from hypothesis import strategies as st
 from hypothesis.stateful import RuleBasedStateMachine, initialize, invariant, rule
 
 import velm_engine as velm
-from velm_levels.agent_kinds import AGENT_KINDS
+
 from frame_oracle import (
-    GATES, MAX_FRAMES, Level, charge_object, check_agent, check_charge, check_zone, checked_frame,
+    GATES,
+    MAX_FRAMES,
+    Level,
+    charge_object,
+    check_agent,
+    check_charge,
+    check_zone,
+    checked_frame,
     play_to_end,
 )
 from helpers import add_agent
+from velm_levels.agent_kinds import AGENT_KINDS
 
 ODD_MAGNITUDES = [
     0.0, -0.0, 1e-10, 1e-9, 1e15, 170.0, 171.0, 1e308, -1e308, 1.7976931348623157e308,
@@ -98,7 +107,7 @@ def fill(zone, zone_charges, zone_agents):
 
 
 def build(level, plan):
-    zones = []
+    zones: list[velm.Environment] = []
     for zone_id, zone_charges, zone_agents, parents in plan:
         zone = level.new_zone(zone_id)
         fill(zone, zone_charges, zone_agents)
@@ -299,9 +308,9 @@ class HostPlaysLevels(RuleBasedStateMachine):
         with pytest.raises(TypeError):
             zone.add_sub_environment(None)
         with pytest.raises(TypeError):
-            velm.NarrativeSequencer(None)
+            velm.NarrativeSequencer(None)  # type: ignore[arg-type]
         with pytest.raises(TypeError):
-            velm.NarrativeSequencer(env=None)
+            velm.NarrativeSequencer(env=None)  # type: ignore[arg-type]
         assert self.snapshot() == before
 
     @rule(index=indexes, zone_id=texts)

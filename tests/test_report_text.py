@@ -15,14 +15,15 @@ import math
 import struct
 
 import pytest
-from hypothesis import given, strategies as st
+from hypothesis import given
+from hypothesis import strategies as st
 
 import velm_engine as velm
 import velm_reference_text as reference
 from velm_engine import NEGATIVE, NEUTRAL, POSITIVE, Charge, Environment
-from velm_levels.agent_kinds import AGENT_KINDS
 
 from helpers import SANITIZED, add_agent
+from velm_levels.agent_kinds import AGENT_KINDS
 
 DONE = "Simulation complete. No further actions."
 
@@ -439,7 +440,8 @@ EDGE_TEXTS = [
 ]
 # Bytes that need escaping or checking, placed at every position of texts of
 # the lengths around which the writer changes how it reads a string.
-SPECIAL_BYTES = [b'"', b"\\", b"\x00", b"\x01", b"\x1f", b"\x7f", b"\x80", b"\xff", b"\n", b"\xc3\xa9"]
+SPECIAL_BYTES = [b'"', b"\\", b"\x00", b"\x01", b"\x1f", b"\x7f", b"\x80", b"\xff", b"\n",
+                 b"\xc3\xa9"]
 
 
 def outcome(write, *arguments):
@@ -531,7 +533,7 @@ def level_plans(draw):
 
 
 def build(plan):
-    zones = []
+    zones: list[velm.Environment] = []
     for zone_id, zone_charges, zone_agents, parents in plan:
         zone = velm.Environment(zone_id)
         for charge in zone_charges:

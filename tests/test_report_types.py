@@ -14,7 +14,8 @@ from typing import get_args, get_type_hints
 import pytest
 
 import velm_engine as ve
-from golden_playthroughs import read_golden
+
+from golden_playthroughs import golden
 from velm_levels import parse_report, parse_zone_state
 from velm_levels.agent_kinds import AGENT_KINDS
 from velm_levels.report import EqualsGateState, InequalityGateState, MagicianTitle
@@ -67,7 +68,8 @@ MISTAKES = {
     "unknown_status": ('while report["meta"]["status"] == "RUNNING":',
                        'while report["meta"]["status"] == "PLAYING":',
                        "Non-overlapping equality check"),
-    "gate_key_on_any_agent": ('return f"{agent[\'visual_id\']}: {agent[\'name\']} ({agent[\'priority\']})"',
+    "gate_key_on_any_agent": ('return f"{agent[\'visual_id\']}: {agent[\'name\']} '
+                              '({agent[\'priority\']})"',
                               'return f"{agent[\'visual_id\']}: {agent[\'target_value\']}"',
                               '"MagicianState" has no key "target_value"'),
     "event_may_be_none": ('happened = event["description"] if event is not None else "nothing"',
@@ -120,7 +122,7 @@ def test_each_mistake_is_reported_on_its_line(mypy_errors, name):
 
 
 def test_parsed_reports_are_the_engine_text_parsed():
-    text = read_golden("worked_example").decode().splitlines()[0]
+    text = golden("worked_example").decode().splitlines()[0]
     report = parse_report(text)
     assert report["meta"]["frame_index"] == 1
     zone = ve.Environment("Z")
