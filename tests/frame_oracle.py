@@ -43,6 +43,8 @@ CONSUMED: dict[str, int | str] = {
     "divide_magician": "all", "power_sorcerer": 2, "root_magician": "1or2",
     "factorial_magician": 1, "modulo_magician": 2, "log_magician": "1or2",
 }
+# Kinds whose result charge is always positive, and those whose result is
+# never neutral.
 POSITIVE_RESULT = {"root_magician", "factorial_magician", "modulo_magician"}
 SIGNED_RESULT = {"plus_magician", "minus_magician", "log_magician"}
 
