@@ -14,9 +14,13 @@ DEV_BUILD_OPTIONS := "-Cbuild-dir=build/dev/{wheel_tag}"
 SAN_VENV := .venv-sanitize
 SAN_PY := $(SAN_VENV)/bin/python
 SAN_INSTALLED := $(SAN_VENV)/.installed
+# CMAKE_WERROR=ON (CI exports it) makes any compiler warning in the project's
+# own code fail the build.
+CMAKE_WERROR ?= OFF
 # The test environments also get velm_reference_text, which the tests compare
 # every JSON text with; it is never part of a package built for users.
-TEST_BUILD_OPTIONS := -Ccmake.define.VELM_REFERENCE_TEXT_MODULE=ON
+TEST_BUILD_OPTIONS := -Ccmake.define.VELM_REFERENCE_TEXT_MODULE=ON \
+	-Ccmake.define.VELM_WARNINGS_AS_ERRORS=$(CMAKE_WERROR)
 SAN_BUILD_OPTIONS := $(TEST_BUILD_OPTIONS) -Ccmake.define.VELM_SANITIZE=ON -Ccmake.build-type=Debug \
 	-Cinstall.strip=false "-Cbuild-dir=build/sanitize/{wheel_tag}"
 
@@ -27,7 +31,7 @@ BROWSER_INSTALLED := $(VENV)/.browser-installed
 AS_ROOT := $(if $(filter 0,$(shell id -u)),,sudo)
 
 .PHONY: run test test-clean-build test-browser goldens test-sanitize leak-check bench bench-check \
-	bench-replay screenshot clean
+	bench-replay screenshot clean FORCE
 
 run: $(INSTALLED)
 	$(PY) -m velm_levels
@@ -93,9 +97,24 @@ install = $(PIP) $$($(1) -c 'import tomllib; print(*tomllib.load(open("pyproject
 	{ [ -z "$$added" ] || $(PIP) $$added; } && \
 	$(1) -m pip install --verbose --disable-pip-version-check --no-build-isolation $(2) ".[test,bench,dask]"
 
-# Each venv is reinstalled only when a source, package or build file has changed.
-$(INSTALLED): $(PY) $(SOURCES)
-	$(call install,$(PY),$(DEV_BUILD_OPTIONS) $(TEST_BUILD_OPTIONS))
+# Each venv is reinstalled only when a source, package or build file has
+# changed, or when it is to be built with other options than last time: every
+# run rewrites a venv's .build-options, but only when they differ.
+DEV_OPTIONS := $(DEV_BUILD_OPTIONS) $(TEST_BUILD_OPTIONS)
+OPTIONS_FILE := $(VENV)/.build-options
+SAN_OPTIONS_FILE := $(SAN_VENV)/.build-options
+remember = @echo '$(1)' | cmp -s - $@ || echo '$(1)' > $@
+
+$(OPTIONS_FILE): FORCE | $(PY)
+	$(call remember,$(DEV_OPTIONS))
+
+$(SAN_OPTIONS_FILE): FORCE | $(SAN_PY)
+	$(call remember,$(SAN_BUILD_OPTIONS))
+
+FORCE:
+
+$(INSTALLED): $(PY) $(SOURCES) $(OPTIONS_FILE)
+	$(call install,$(PY),$(DEV_OPTIONS))
 	touch $@
 
 $(BROWSER_INSTALLED): $(INSTALLED)
@@ -107,7 +126,7 @@ $(CHROMIUM):
 	$(AS_ROOT) apt-get update -qq
 	$(AS_ROOT) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq chromium
 
-$(SAN_INSTALLED): $(SAN_PY) $(SOURCES)
+$(SAN_INSTALLED): $(SAN_PY) $(SOURCES) $(SAN_OPTIONS_FILE)
 	$(call install,$(SAN_PY),$(SAN_BUILD_OPTIONS))
 	touch $@
 

@@ -8,6 +8,10 @@ all three polarity texts, as real levels do.
 
 import velm_engine as velm
 
+from velm_levels import make
+from velm_levels.agent_kinds import AGENT_KINDS
+
+_WORKED_EXAMPLE = make("worked_example")
 POLARITY_CYCLE = (velm.POSITIVE, velm.NEGATIVE, velm.NEUTRAL, velm.POSITIVE)
 
 
@@ -23,19 +27,9 @@ def _add_charges(zone, count, prefix):
         zone.add_charge(_magnitude(index), POLARITY_CYCLE[index % 4], f"{prefix}q{index}")
 
 
-def worked(copies):
-    """The four-frame worked example with `copies` inner zones instead of one;
-    a single copy is the example exactly."""
-    top = velm.Environment("Top")
-    top.add_charge(2, velm.POSITIVE, "two")
-    top.add_plus_magician("p1")
-    for index in range(copies):
-        inner = velm.Environment("Inner" if copies == 1 else f"Inner{index}")
-        inner.add_charge(3, velm.POSITIVE, "three")
-        inner.add_charge(4, velm.POSITIVE, "four")
-        inner.add_multiply_magician("m1" if copies == 1 else f"m{index}")
-        top.add_sub_environment(inner)
-    return top
+def worked(_size=1):
+    """The four-frame worked example, the bundled level; it has one size."""
+    return _WORKED_EXAMPLE.build_zone()
 
 
 def wide(zones):
@@ -69,23 +63,11 @@ def deep(levels):
     return root
 
 
-# Adders for the crowd, cycling through every kind so that priorities range
-# from 0 (gates) to 100 (the Chronomancer, which never acts).
-_CROWD_KINDS = (
-    lambda zone, name: zone.add_plus_magician(name),
-    lambda zone, name: zone.add_minus_magician(name),
-    lambda zone, name: zone.add_multiply_magician(name),
-    lambda zone, name: zone.add_divide_magician(name),
-    lambda zone, name: zone.add_modulo_magician(name),
-    lambda zone, name: zone.add_power_sorcerer(name),
-    lambda zone, name: zone.add_root_magician(name),
-    lambda zone, name: zone.add_factorial_magician(name),
-    lambda zone, name: zone.add_abs_magician(name),
-    lambda zone, name: zone.add_log_magician(name),
-    lambda zone, name: zone.add_chronomancer(name),
-    lambda zone, name: zone.add_equals_gate(name, 7.0),
-    lambda zone, name: zone.add_inequality_gate(name, 1e6, "<"),
-)
+# The crowd cycles through every kind, so that priorities range from 0 (gates)
+# to 100 (the Chronomancer, which never acts); the gates get targets that the
+# crowd's charges do not meet at first.
+_CROWD_KINDS = tuple(AGENT_KINDS.values())
+_GATE_ARGUMENTS = {"equals_gate": (7.0,), "inequality_gate": (1e6, "<")}
 
 
 def crowd(agents):
@@ -93,7 +75,8 @@ def crowd(agents):
     zone = velm.Environment("crowd")
     _add_charges(zone, 8, "c")
     for index in range(agents):
-        _CROWD_KINDS[index % len(_CROWD_KINDS)](zone, f"a{index}")
+        kind = _CROWD_KINDS[index % len(_CROWD_KINDS)]
+        kind.add_to(zone, f"a{index}", *_GATE_ARGUMENTS.get(kind.name, ()))
     return zone
 
 

@@ -43,10 +43,12 @@ def main() -> None:
             began = time.perf_counter()
             write_replay_page(page, texts, level.title, start=start)
             written = time.perf_counter() - began
-            opened, ended = zip(*(_open_and_end(browser, page, texts) for _ in range(arguments.repeat)))
+            opened, ended = zip(*(_open_and_end(browser, page, texts)
+                                  for _ in range(arguments.repeat)))
             record = sum(len(text.encode()) + 1 for text in texts)
             print(f"| {name} | {len(texts)} | {_size(record)} | {_size(page.stat().st_size)} "
-                  f"| {written:.2f} s | {statistics.median(opened):.3f} s | {statistics.median(ended):.3f} s |")
+                  f"| {written:.2f} s | {statistics.median(opened):.3f} s "
+                  f"| {statistics.median(ended):.3f} s |")
         browser.close()
 
 

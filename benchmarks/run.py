@@ -93,7 +93,8 @@ def measure_row(row, repeat, plays):
         del timed_calls["orjson.dumps"]
     loops = {name: calibrated(function) for name, function in timed_calls.items()}
 
-    samples = {name: [] for name in ("next_frame", *timed_calls, "smaller")}
+    samples: dict[str, list[float]] = {name: [] for name in ("next_frame", *timed_calls,
+                                                             "smaller")}
     for _ in range(repeat):
         samples["next_frame"].append(measure.first_frames(row.build, row.size, batches[row.size]))
         for name, function in timed_calls.items():
@@ -174,7 +175,8 @@ def main():
     parser.add_argument("--plays", type=int, default=3,
                         help="samples of full plays for frames/s (default 3)")
     parser.add_argument("--only", help="comma-separated levels: "
-                        + ", ".join(row.label for row in ROWS) + " (a shape's name selects all its sizes)")
+                        + ", ".join(row.label for row in ROWS)
+                        + " (a shape's name selects all its sizes)")
     parser.add_argument("--json", action="store_true",
                         help="print the medians as one JSON object per level instead of a table")
     args = parser.parse_args()

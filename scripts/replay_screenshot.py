@@ -22,7 +22,8 @@ CHROMIUM = "/usr/bin/chromium"
 def main() -> None:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("picture", type=Path, help="the PNG file to write")
-    parser.add_argument("--level", default="nested_citadel", help="a bundled level (default: %(default)s)")
+    parser.add_argument("--level", default="nested_citadel",
+                        help="a bundled level (default: %(default)s)")
     parser.add_argument("--step", type=int, default=1,
                         help="how many steps past the level as built (default: %(default)s)")
     arguments = parser.parse_args()

@@ -1,14 +1,12 @@
-import json
+import os
 import subprocess
 import sys
 import textwrap
 
-import os
-
 import pytest
 from hypothesis import HealthCheck, settings
 
-import velm_engine as velm
+import velm_levels
 
 # Hypothesis profiles for the property-based tests. The default keeps the whole
 # suite well under a minute; VELM_HYPOTHESIS_PROFILE=long explores far more.
@@ -22,31 +20,12 @@ settings.register_profile(
 settings.load_profile(os.environ.get("VELM_HYPOTHESIS_PROFILE", "velm-default"))
 
 
-def frame(sequencer):
-    """Runs one frame and returns its report parsed."""
-    return json.loads(sequencer.next_frame())
-
-
-def play(sequencer, limit=1100):
-    """Plays until the level ends; returns every report of the running frames
-    and the one that ended the level."""
-    reports = []
-    while len(reports) < limit:
-        report = frame(sequencer)
-        reports.append(report)
-        if report["meta"]["status"] != "RUNNING":
-            return reports
-    raise AssertionError("level did not end")
-
-
-def zone(zone_id, charges=(), inner=()):
-    """A zone with (magnitude, polarity, visual_id) charges and inner zones."""
-    environment = velm.Environment(zone_id)
-    for magnitude, polarity, visual_id in charges:
-        environment.add_charge(magnitude, polarity, visual_id)
-    for sub in inner:
-        environment.add_sub_environment(sub)
-    return environment
+@pytest.fixture
+def worked_example():
+    """The top zone of a fresh copy of the bundled four-frame worked example:
+    Top holds +2 and a Plus Magician over Inner, which holds +3, +4 and a
+    Multiply Magician."""
+    return velm_levels.make("worked_example").zone
 
 
 @pytest.fixture

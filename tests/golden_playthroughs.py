@@ -52,6 +52,15 @@ def read_golden(name: str) -> bytes | None:
         return record.read()
 
 
+def golden(name: str) -> bytes:
+    """The recorded stream of level `name`, decompressed; raises LookupError
+    when none is recorded."""
+    stream = read_golden(name)
+    if stream is None:
+        raise LookupError(f"{name} has no recorded playthrough; run `make goldens`")
+    return stream
+
+
 def recorded_names() -> set[str]:
     """The names of all levels that have a golden playthrough."""
     return {path.name.removesuffix(".xz").removesuffix(".jsonl")

@@ -4,7 +4,7 @@ import copy
 import json
 import re
 
-from golden_playthroughs import read_golden
+from golden_playthroughs import golden
 
 _DATA = re.compile(r'<script id="replay-data" type="application/json">(.*?)</script>', re.DOTALL)
 
@@ -47,4 +47,4 @@ def state_of(report):
 
 def recorded_texts(name):
     """The frame report texts of a bundled level's recorded run."""
-    return read_golden(name).decode().splitlines()
+    return golden(name).decode().splitlines()

@@ -12,6 +12,7 @@ from pathlib import Path
 import pytest
 
 import velm_engine as ve
+
 from velm_levels import level_from_text, narrate_frame, play, signed_expression
 from velm_levels.agent_kinds import AGENT_KINDS
 
@@ -78,8 +79,8 @@ def test_example_row_is_what_one_frame_does(call, charges_before, charges_after,
 
 
 def test_every_kind_has_examples_and_a_row_at_a_glance():
-    methods = {f"add_{name}" for name in AGENT_KINDS}
-    examples = {re.match(r"`(\w+)\(", row[0]).group(1) for row in EXAMPLES}
+    methods = {kind.add_method for kind in AGENT_KINDS.values()}
+    examples = {re.findall(r"^`(\w+)\(", row[0])[0] for row in EXAMPLES}
     assert examples == methods
     assert sorted(code(row[0]) for row in table_rows(GLANCE_HEADER)) == sorted(AGENT_KINDS)
 

@@ -8,11 +8,15 @@ changes nothing either."""
 import json
 import os
 import textwrap
+from collections.abc import Callable
 
 import pytest
-from hypothesis import given, strategies as st
+from hypothesis import given
+from hypothesis import strategies as st
 
 import velm_engine as velm
+
+from velm_levels.agent_kinds import AGENT_KINDS
 
 FLOAT, TEXT, POLARITY, ZONE, INT32, FLAG, CHARGE_LIST, INT_VALUE = (
     "float", "text", "polarity", "zone", "int32", "flag", "charge list", "enum value")
@@ -57,7 +61,8 @@ def wrong_values(kind):
                 velm.Environment("w"), charge, IndexReturns(10**400)],
         TEXT: [1, 1.5, None, [], object(), velm.POSITIVE, "\ud800", memoryview(b"x"), ["a"]],
         POLARITY: [0, 1, 7, 1.0, "POSITIVE", None, True, object(), charge],
-        ZONE: [None, "env", 1, charge, object(), [], velm.NarrativeSequencer(velm.Environment("s"))],
+        ZONE: [None, "env", 1, charge, object(), [],
+               velm.NarrativeSequencer(velm.Environment("s"))],
         INT32: [1.0, 1.5, "1", None, 2**31, -(2**31) - 1, 2**63, 2**64, -(2**100), [], object(),
                 IndexReturns(2**31), IndexReturns(-(2**70))],
         FLAG: ["yes", "", [], [1], (), {}, object(), velm.POSITIVE, charge],
@@ -118,11 +123,8 @@ def setter(owner, name, kind):
     return Target(f"{owner}.{name} =", reach, [(name, kind)], setter_of=(owner, name))
 
 
-AGENT_METHODS = [
-    "add_plus_magician", "add_minus_magician", "add_multiply_magician", "add_divide_magician",
-    "add_power_sorcerer", "add_root_magician", "add_abs_magician", "add_factorial_magician",
-    "add_modulo_magician", "add_log_magician", "add_chronomancer",
-]
+# The agent methods that take nothing but the visual id; the gates' come below.
+AGENT_METHODS = [kind.add_method for kind in AGENT_KINDS.values() if not kind.extra_parameters]
 TARGETS = [
     Target("Charge", lambda level: velm.Charge,
            [("magnitude", FLOAT), ("polarity", POLARITY), ("visual_id", TEXT)]),
@@ -138,7 +140,8 @@ TARGETS = [
     setter("view", "polarity", POLARITY),
     setter("view", "visual_id", TEXT),
     method("inner", "to_json", []),
-    method("inner", "add_charge", [("magnitude", FLOAT), ("polarity", POLARITY), ("visual_id", TEXT)]),
+    method("inner", "add_charge",
+           [("magnitude", FLOAT), ("polarity", POLARITY), ("visual_id", TEXT)]),
     method("inner", "add_sub_environment", [("sub_env", ZONE)]),
     *[method("inner", name, [("visual_id", TEXT)]) for name in AGENT_METHODS],
     method("inner", "add_equals_gate", [("visual_id", TEXT), ("target", FLOAT)]),
@@ -311,22 +314,27 @@ def test_objects_whose_init_never_ran_are_refused(run_isolated):
             "Environment.charges": lambda: bare(velm.Environment).charges,
             "Environment.charges =": lambda: setattr(bare(velm.Environment), "charges", []),
             "Environment.is_time_frozen": lambda: bare(velm.Environment).is_time_frozen,
-            "Environment.add_charge": lambda: bare(velm.Environment).add_charge(1, velm.POSITIVE, "a"),
+            "Environment.add_charge":
+                lambda: bare(velm.Environment).add_charge(1, velm.POSITIVE, "a"),
             "Environment.add_plus_magician": lambda: bare(velm.Environment).add_plus_magician("p"),
-            "Environment.add_sub_environment": lambda: bare(velm.Environment).add_sub_environment(root),
+            "Environment.add_sub_environment":
+                lambda: bare(velm.Environment).add_sub_environment(root),
             "escaped subclass": lambda: escaped.add_charge(1, velm.POSITIVE, "a"),
             "add_sub_environment(bare)": lambda: root.add_sub_environment(bare(velm.Environment)),
             "NarrativeSequencer(bare)": lambda: velm.NarrativeSequencer(bare(velm.Environment)),
             "NarrativeSequencer.next_frame": lambda: bare(velm.NarrativeSequencer).next_frame(),
             "NarrativeSequencer.current_frame": lambda: bare(velm.NarrativeSequencer).current_frame,
-            "NarrativeSequencer.is_finished =": lambda: setattr(bare(velm.NarrativeSequencer), "is_finished", True),
+            "NarrativeSequencer.is_finished =":
+                lambda: setattr(bare(velm.NarrativeSequencer), "is_finished", True),
             "Charge.magnitude": lambda: bare(velm.Charge).magnitude,
             "Charge.visual_id =": lambda: setattr(bare(velm.Charge), "visual_id", "v"),
             "Charge.to_json": lambda: bare(velm.Charge).to_json(),
             "charges = [bare Charge]": lambda: setattr(root, "charges", [bare(velm.Charge)]),
             "ChargePolarity.value": lambda: bare(velm.ChargePolarity).value,
-            "Charge(..., bare polarity, ...)": lambda: velm.Charge(1, bare(velm.ChargePolarity), "a"),
-            "add_charge(..., bare polarity, ...)": lambda: root.add_charge(1, bare(velm.ChargePolarity), "a"),
+            "Charge(..., bare polarity, ...)":
+                lambda: velm.Charge(1, bare(velm.ChargePolarity), "a"),
+            "add_charge(..., bare polarity, ...)":
+                lambda: root.add_charge(1, bare(velm.ChargePolarity), "a"),
         }
         outcome = {}
         for name, call in calls.items():
@@ -407,7 +415,7 @@ def generator_raising(error):
 
 # Arguments whose own conversion method raises the error given, by kind. Text,
 # polarity and zone arguments are converted without calling any of theirs.
-RAISING = {
+RAISING: dict[str, dict[str, Callable[[BaseException], object]]] = {
     FLOAT: {"__float__": FloatRaises, "__index__": IndexRaises},
     INT32: {"__index__": IndexRaises, "__int__": IntRaises},
     INT_VALUE: {"__index__": IndexRaises, "__int__": IntRaises},
@@ -468,7 +476,8 @@ def test_running_out_of_memory_while_encoding_text_is_memory_error(run_isolated)
             pass
         text = "\\u00e9" * (96 << 20)  # one byte a character here, two in UTF-8
         agent_methods = [name for name in dir(env) if name.startswith("add_") and name not in
-                         ("add_charge", "add_sub_environment", "add_equals_gate", "add_inequality_gate")]
+                         ("add_charge", "add_sub_environment", "add_equals_gate",
+                          "add_inequality_gate")]
         calls = {
             "Environment": lambda: velm.Environment(text),
             "Environment.id =": lambda: setattr(env, "id", text),

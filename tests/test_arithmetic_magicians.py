@@ -11,6 +11,8 @@ import pytest
 
 import velm_engine as ve
 
+from velm_levels.agent_kinds import AGENT_KINDS
+
 INF = math.inf
 NAN = math.nan
 
@@ -24,18 +26,9 @@ POLARITIES = {
 }
 POLARITY_TEXT = {"P": "positive", "N": "negative", "U": "neutral", "odd": "neutral"}
 
-KINDS = {
-    "plus": ("add_plus_magician", "Plus Magician", 10, "result_"),
-    "minus": ("add_minus_magician", "Minus Magician", 10, "result_"),
-    "multiply": ("add_multiply_magician", "Multiply Magician", 50, "result_product_"),
-    "divide": ("add_divide_magician", "Divide Magician", 50, "result_quotient_"),
-    "modulo": ("add_modulo_magician", "The Scavenger", 50, "result_remainder_"),
-    "power": ("add_power_sorcerer", "Power Sorcerer", 75, "result_power_"),
-    "root": ("add_root_magician", "The Extractor", 75, "result_root_"),
-    "factorial": ("add_factorial_magician", "The Replicator", 85, "result_factorial_"),
-    "abs": ("add_abs_magician", "The Purifier", 90, None),
-    "log": ("add_log_magician", "The Architect", 90, "result_log_"),
-}
+# The ten kinds that work on charges: all but the Chronomancer and the gates.
+MAGICIANS = [name for name, kind in AGENT_KINDS.items()
+             if not kind.extra_parameters and name != "chronomancer"]
 
 
 def build_level(kind, charges):
@@ -44,7 +37,7 @@ def build_level(kind, charges):
     env = ve.Environment("z")
     for index, (magnitude, polarity) in enumerate(charges):
         env.add_charge(magnitude, POLARITIES[polarity], f"c{index}")
-    getattr(env, KINDS[kind][0])("a")
+    AGENT_KINDS[kind].add_to(env, "a")
     return env
 
 
@@ -67,7 +60,8 @@ def assert_acts(kind, charges, expected):
     """The agent acts; `expected` is the whole list afterwards as (magnitude, polarity key)
     pairs, where the charges in front keep their ids and the last is the named result."""
     env, report = play_first_frame(kind, charges)
-    _, title, _, prefix = KINDS[kind]
+    title, prefix = AGENT_KINDS[kind].title, AGENT_KINDS[kind].result_prefix
+    assert prefix is not None, f"{title} appends no charge"
     assert report["meta"]["last_event"] == {
         "agent_name": title,
         "description": f"{title} executed operation in z",
@@ -85,32 +79,32 @@ def assert_acts(kind, charges, expected):
 
 
 @pytest.mark.parametrize("kind, charges, result", [
-    ("plus", [(3, "P"), (5, "N")], (2.0, "N")),
-    ("plus", [(2, "P"), (2, "N")], (0.0, "P")),
-    ("plus", [(10, "P"), (4, "U")], (6.0, "P")),
-    ("plus", [(10, "P"), (4, "odd")], (6.0, "P")),
-    ("plus", [(INF, "P"), (INF, "N")], (NAN, "N")),
-    ("minus", [(10, "P"), (3, "P"), (2, "P")], (5.0, "P")),
-    ("minus", [(3, "P"), (10, "P")], (7.0, "N")),
-    ("minus", [(3, "P"), (4, "U")], (7.0, "P")),
-    ("minus", [(3, "N"), (4, "N")], (1.0, "P")),
+    ("plus_magician", [(3, "P"), (5, "N")], (2.0, "N")),
+    ("plus_magician", [(2, "P"), (2, "N")], (0.0, "P")),
+    ("plus_magician", [(10, "P"), (4, "U")], (6.0, "P")),
+    ("plus_magician", [(10, "P"), (4, "odd")], (6.0, "P")),
+    ("plus_magician", [(INF, "P"), (INF, "N")], (NAN, "N")),
+    ("minus_magician", [(10, "P"), (3, "P"), (2, "P")], (5.0, "P")),
+    ("minus_magician", [(3, "P"), (10, "P")], (7.0, "N")),
+    ("minus_magician", [(3, "P"), (4, "U")], (7.0, "P")),
+    ("minus_magician", [(3, "N"), (4, "N")], (1.0, "P")),
 ])
 def test_sum_and_difference_use_sign_rule(kind, charges, result):
     assert_acts(kind, charges, [result])
 
 
 @pytest.mark.parametrize("kind, charges, result", [
-    ("multiply", [(2, "N"), (3, "P")], (6.0, "N")),
-    ("multiply", [(2, "N"), (3, "N")], (6.0, "P")),
-    ("multiply", [(0, "P"), (5, "N")], (0.0, "U")),
-    ("multiply", [(2, "U"), (3, "odd")], (6.0, "P")),
-    ("multiply", [(-2, "P"), (3, "P")], (-6.0, "P")),
-    ("multiply", [(INF, "P"), (0, "P")], (NAN, "P")),
-    ("divide", [(10, "P"), (4, "P")], (2.5, "P")),
-    ("divide", [(4, "P"), (10, "P")], (0.4, "P")),
-    ("divide", [(100, "N"), (5, "P"), (2, "N")], (10.0, "P")),
-    ("divide", [(1, "P"), (1e10, "P")], (1e-10, "U")),
-    ("divide", [(-10, "P"), (4, "P")], (-2.5, "P")),
+    ("multiply_magician", [(2, "N"), (3, "P")], (6.0, "N")),
+    ("multiply_magician", [(2, "N"), (3, "N")], (6.0, "P")),
+    ("multiply_magician", [(0, "P"), (5, "N")], (0.0, "U")),
+    ("multiply_magician", [(2, "U"), (3, "odd")], (6.0, "P")),
+    ("multiply_magician", [(-2, "P"), (3, "P")], (-6.0, "P")),
+    ("multiply_magician", [(INF, "P"), (0, "P")], (NAN, "P")),
+    ("divide_magician", [(10, "P"), (4, "P")], (2.5, "P")),
+    ("divide_magician", [(4, "P"), (10, "P")], (0.4, "P")),
+    ("divide_magician", [(100, "N"), (5, "P"), (2, "N")], (10.0, "P")),
+    ("divide_magician", [(1, "P"), (1e10, "P")], (1e-10, "U")),
+    ("divide_magician", [(-10, "P"), (4, "P")], (-2.5, "P")),
 ])
 def test_product_and_quotient_use_parity_rule(kind, charges, result):
     assert_acts(kind, charges, [result])
@@ -124,7 +118,7 @@ def test_product_and_quotient_use_parity_rule(kind, charges, result):
     ([(INF, "P"), (3, "P")], [(NAN, "P")]),
 ])
 def test_modulo_takes_second_to_last_modulo_last(charges, expected):
-    assert_acts("modulo", charges, expected)
+    assert_acts("modulo_magician", charges, expected)
 
 
 @pytest.mark.parametrize("charges, expected", [
@@ -140,7 +134,7 @@ def test_modulo_takes_second_to_last_modulo_last(charges, expected):
     ([(9, "N"), (2, "P"), (3, "P")], [(9.0, "N"), (8.0, "P")]),
 ])
 def test_power_raises_second_to_last_to_last(charges, expected):
-    assert_acts("power", charges, expected)
+    assert_acts("power_sorcerer", charges, expected)
 
 
 @pytest.mark.parametrize("charges, expected", [
@@ -160,7 +154,7 @@ def test_power_raises_second_to_last_to_last(charges, expected):
     ([(-1.5, "P"), (-8, "P")], [(NAN, "P")]),
 ])
 def test_root_of_last_charge_or_last_two(charges, expected):
-    assert_acts("root", charges, expected)
+    assert_acts("root_magician", charges, expected)
 
 
 @pytest.mark.parametrize("magnitude, polarity, result", [
@@ -181,7 +175,8 @@ def test_root_of_last_charge_or_last_two(charges, expected):
     (NAN, "P", NAN),
 ])
 def test_factorial_of_floor_of_last_charge(magnitude, polarity, result):
-    assert_acts("factorial", [(2, "N"), (magnitude, polarity)], [(2.0, "N"), (result, "P")])
+    assert_acts("factorial_magician", [(2, "N"), (magnitude, polarity)],
+                [(2.0, "N"), (result, "P")])
 
 
 @pytest.mark.parametrize("charges, expected", [
@@ -194,7 +189,7 @@ def test_factorial_of_floor_of_last_charge(magnitude, polarity, result):
     ([(NAN, "P"), (8, "P")], [(NAN, "N")]),
 ])
 def test_logarithm_of_last_to_base_of_second_to_last(charges, expected):
-    assert_acts("log", charges, expected)
+    assert_acts("log_magician", charges, expected)
 
 
 @pytest.mark.parametrize("charges, expected", [
@@ -207,32 +202,33 @@ def test_logarithm_of_last_to_base_of_second_to_last(charges, expected):
     ([(4, "P")], [(4.0, "positive", "c0")]),
 ])
 def test_purifier_turns_negative_charges_positive_in_place(charges, expected):
-    _, report = play_first_frame("abs", charges)
+    _, report = play_first_frame("abs_magician", charges)
     assert report["meta"]["last_event"]["type"] == "CAST_SPELL"
     assert report["agents"] == []
     assert [(c["magnitude"], c["polarity"], c["visual_id"]) for c in report["charges"]] == expected
 
 
 @pytest.mark.parametrize("kind, charges", [
-    *[(kind, []) for kind in KINDS],
-    *[(kind, [(4, "P")]) for kind in ("plus", "minus", "multiply", "divide", "modulo", "power")],
-    ("divide", [(10, "P"), (5, "P"), (0, "P")]),
-    ("divide", [(10, "P"), (5e-10, "N"), (2, "P")]),
-    ("modulo", [(7, "P"), (0, "P")]),
-    ("modulo", [(7, "P"), (-5e-10, "P")]),
-    ("root", [(9, "N")]),
-    ("root", [(2, "P"), (-4, "P")]),
-    ("root", [(4.5, "P"), (-8, "P")]),
-    ("root", [(0, "P"), (-8, "P")]),
-    ("root", [(NAN, "P"), (-8, "P")]),
-    ("root", [(3e9, "P"), (-8, "P")]),
-    ("root", [(-3e9, "P"), (-8, "P")]),
-    ("factorial", [(1, "P"), (5, "N")]),
-    ("log", [(0, "P")]),
-    ("log", [(-1, "P")]),
-    ("log", [(2, "P"), (0, "P")]),
-    ("log", [(1, "P"), (8, "P")]),
-    ("log", [(0, "P"), (8, "P")]),
+    *[(kind, []) for kind in MAGICIANS],
+    *[(kind, [(4, "P")]) for kind in ("plus_magician", "minus_magician", "multiply_magician",
+                                      "divide_magician", "modulo_magician", "power_sorcerer")],
+    ("divide_magician", [(10, "P"), (5, "P"), (0, "P")]),
+    ("divide_magician", [(10, "P"), (5e-10, "N"), (2, "P")]),
+    ("modulo_magician", [(7, "P"), (0, "P")]),
+    ("modulo_magician", [(7, "P"), (-5e-10, "P")]),
+    ("root_magician", [(9, "N")]),
+    ("root_magician", [(2, "P"), (-4, "P")]),
+    ("root_magician", [(4.5, "P"), (-8, "P")]),
+    ("root_magician", [(0, "P"), (-8, "P")]),
+    ("root_magician", [(NAN, "P"), (-8, "P")]),
+    ("root_magician", [(3e9, "P"), (-8, "P")]),
+    ("root_magician", [(-3e9, "P"), (-8, "P")]),
+    ("factorial_magician", [(1, "P"), (5, "N")]),
+    ("log_magician", [(0, "P")]),
+    ("log_magician", [(-1, "P")]),
+    ("log_magician", [(2, "P"), (0, "P")]),
+    ("log_magician", [(1, "P"), (8, "P")]),
+    ("log_magician", [(0, "P"), (8, "P")]),
 ])
 def test_declining_agent_leaves_zone_untouched(kind, charges):
     env = build_level(kind, charges)
@@ -242,78 +238,3 @@ def test_declining_agent_leaves_zone_untouched(kind, charges):
     assert report["charges"] == before["charges"]
     assert report["agents"] == before["agents"]
     assert report["agents"][0]["state"] == "dormant"
-
-
-@pytest.mark.parametrize("kind", KINDS)
-def test_fresh_agent_shows_title_and_priority(kind):
-    adder, title, priority, _ = KINDS[kind]
-    env = ve.Environment("z")
-    getattr(env, adder)("a")
-    assert json.loads(env.to_json())["agents"] == [
-        {"name": title, "priority": priority, "state": "dormant", "visual_id": "a"}
-    ]
-
-
-WORKED_EXAMPLE_FRAMES = [
-    '{"agents":[{"name":"Plus Magician","priority":10,"state":"dormant","visual_id":"p1"}],'
-    '"charges":[{"magnitude":2.0,"polarity":"positive","visual_id":"two"}],'
-    '"id":"Top","is_time_frozen":true,'
-    '"meta":{"frame_index":1,"last_event":{"agent_name":"Multiply Magician",'
-    '"description":"Multiply Magician executed operation in Inner","type":"CAST_SPELL",'
-    '"visual_id":"m1"},"message":"Multiply Magician executed operation in Inner",'
-    '"status":"RUNNING"},'
-    '"sub_environments":[{"agents":[],'
-    '"charges":[{"magnitude":12.0,"polarity":"positive","visual_id":"result_product_m1"}],'
-    '"id":"Inner","is_time_frozen":false,"sub_environments":[]}]}',
-
-    '{"agents":[{"name":"Plus Magician","priority":10,"state":"dormant","visual_id":"p1"}],'
-    '"charges":[{"magnitude":2.0,"polarity":"positive","visual_id":"two"},'
-    '{"magnitude":12.0,"polarity":"positive","visual_id":"result_product_m1"}],'
-    '"id":"Top","is_time_frozen":false,'
-    '"meta":{"frame_index":2,"last_event":{"agent_name":"Chronomancer",'
-    '"description":"Zone Inner has resolved and merged.","type":"COLLAPSE_ZONE",'
-    '"visual_id":"shield_Inner"},"message":"Zone Inner has resolved and merged.",'
-    '"status":"RUNNING"},"sub_environments":[]}',
-
-    '{"agents":[],'
-    '"charges":[{"magnitude":14.0,"polarity":"positive","visual_id":"result_p1"}],'
-    '"id":"Top","is_time_frozen":false,'
-    '"meta":{"frame_index":3,"last_event":{"agent_name":"Plus Magician",'
-    '"description":"Plus Magician executed operation in Top","type":"CAST_SPELL",'
-    '"visual_id":"p1"},"message":"Plus Magician executed operation in Top",'
-    '"status":"RUNNING"},"sub_environments":[]}',
-
-    '{"agents":[],'
-    '"charges":[{"magnitude":14.0,"polarity":"positive","visual_id":"result_p1"}],'
-    '"id":"Top","is_time_frozen":false,'
-    '"meta":{"frame_index":4,"last_event":{"agent_name":"System",'
-    '"description":"Equation Resolved.","type":"FINISHED","visual_id":"N/A"},'
-    '"message":"Equation Resolved.","status":"FINISHED"},"sub_environments":[]}',
-]
-
-AFTER_COMPLETION = (
-    '{"agents":[],'
-    '"charges":[{"magnitude":14.0,"polarity":"positive","visual_id":"result_p1"}],'
-    '"id":"Top","is_time_frozen":false,'
-    '"meta":{"frame_index":4,"last_event":null,'
-    '"message":"Simulation complete. No further actions.","status":"FINISHED"},'
-    '"sub_environments":[]}'
-)
-
-
-def test_worked_example_reports_frame_by_frame():
-    top = ve.Environment("Top")
-    top.add_charge(2, ve.POSITIVE, "two")
-    top.add_plus_magician("p1")
-    inner = ve.Environment("Inner")
-    inner.add_charge(3, ve.POSITIVE, "three")
-    inner.add_charge(4, ve.POSITIVE, "four")
-    inner.add_multiply_magician("m1")
-    top.add_sub_environment(inner)
-    sequencer = ve.NarrativeSequencer(top)
-
-    for expected in WORKED_EXAMPLE_FRAMES:
-        assert sequencer.next_frame() == expected
-    assert sequencer.is_finished
-    for _ in range(2):
-        assert sequencer.next_frame() == AFTER_COMPLETION

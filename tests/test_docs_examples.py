@@ -4,7 +4,8 @@ import re
 from pathlib import Path
 
 import velm_engine as ve
-from golden_playthroughs import play_stream, read_golden
+
+from golden_playthroughs import golden, play_stream
 from velm_levels import bundled_levels, load_level
 
 DOCS = Path(__file__).parents[1] / "docs"
@@ -23,15 +24,15 @@ def test_state_examples_match_the_engine():
 
 def test_report_examples_match_recorded_reports():
     first_frame, limit_meta = map(json.loads, json_blocks("frame-report.md"))
-    assert first_frame == json.loads(read_golden("worked_example").splitlines()[0])
-    assert limit_meta == json.loads(read_golden("frame_limit").splitlines()[-1])["meta"]
+    assert first_frame == json.loads(golden("worked_example").splitlines()[0])
+    assert limit_meta == json.loads(golden("frame_limit").splitlines()[-1])["meta"]
 
 
 def test_level_file_example_plays_like_the_default_level(tmp_path):
     (example,) = json_blocks("level-files.md")
     level_file = tmp_path / "example.json"
     level_file.write_text(example)
-    assert play_stream(level_file) == read_golden("worked_example")
+    assert play_stream(level_file) == golden("worked_example")
 
 
 def test_package_description_example_prints_what_it_shows(capsys):

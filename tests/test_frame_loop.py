@@ -4,17 +4,12 @@ import json
 
 import pytest
 
-import velm_engine as velm
-from velm_engine import NEGATIVE, NEUTRAL, POSITIVE, Environment, NarrativeSequencer
+from velm_engine import NEGATIVE, POSITIVE, Environment, NarrativeSequencer
 
-from conftest import frame, play, zone
+from helpers import events, frame, play, zone
 
 DONE = "Simulation complete. No further actions."
 LIMIT = "Max frame limit reached. Infinite loop detected."
-
-
-def events(reports):
-    return [(r["meta"]["last_event"] or {}).get("visual_id") for r in reports]
 
 
 def gate_zone(count, zone_id="z"):
@@ -23,45 +18,6 @@ def gate_zone(count, zone_id="z"):
     for index in range(count):
         environment.add_equals_gate(f"g{index}", 1)
     return environment
-
-
-class TestReportText:
-    def test_completion_and_later_calls_are_exact(self):
-        sequencer = NarrativeSequencer(zone("z", [(1, POSITIVE, "c")]))
-        state = '{"agents":[],"charges":[{"magnitude":1.0,"polarity":"positive","visual_id":"c"}],"id":"z","is_time_frozen":false,'
-        assert sequencer.next_frame() == state + (
-            '"meta":{"frame_index":1,"last_event":{"agent_name":"System","description":'
-            '"Equation Resolved.","type":"FINISHED","visual_id":"N/A"},"message":'
-            '"Equation Resolved.","status":"FINISHED"},"sub_environments":[]}')
-        for _ in range(2):
-            assert sequencer.next_frame() == state + (
-                '"meta":{"frame_index":1,"last_event":null,"message":'
-                f'"{DONE}","status":"FINISHED"}},"sub_environments":[]}}')
-
-    def test_report_is_root_state_plus_meta(self):
-        inner = zone("inner", [(1, POSITIVE, "a"), (2, POSITIVE, "b")])
-        inner.add_plus_magician("p")
-        root = zone("root", [(5, NEGATIVE, "r")], [inner])
-        sequencer = NarrativeSequencer(root)
-        while not sequencer.is_finished:
-            report = frame(sequencer)
-            del report["meta"]
-            assert report == json.loads(root.to_json())
-
-    def test_non_ascii_zone_id_is_written_raw(self):
-        environment = zone("Zoë", [(1, POSITIVE, "a"), (1, POSITIVE, "b")])
-        environment.add_plus_magician("p")
-        text = NarrativeSequencer(environment).next_frame()
-        assert '"description":"Plus Magician executed operation in Zoë"' in text
-
-    def test_invalid_utf8_fails_after_the_frame_was_applied(self):
-        environment = zone(b"\xff", [(1, POSITIVE, "a"), (1, POSITIVE, "b")])
-        environment.add_plus_magician("p")
-        sequencer = NarrativeSequencer(environment)
-        with pytest.raises(RuntimeError, match="invalid UTF-8"):
-            sequencer.next_frame()
-        assert sequencer.current_frame == 1
-        assert len(environment.charges) == 1
 
 
 class TestOrdering:
@@ -108,17 +64,6 @@ class TestTimeFreeze:
         sequencer = NarrativeSequencer(environment)
         assert frame(sequencer)["meta"]["last_event"]["visual_id"] == "abs"
         assert environment.is_time_frozen is False
-
-    def test_chronomancer_holds_its_zone_and_the_parent_forever(self):
-        inner = zone("inner", [(1, POSITIVE, "a")])
-        inner.add_chronomancer("chrono")
-        outer = zone("outer", [(1, NEGATIVE, "b")], [inner])
-        outer.add_abs_magician("abs")
-        reports = play(NarrativeSequencer(outer))
-        assert events(reports) == ["N/A"]
-        last = reports[-1]
-        assert [a["visual_id"] for a in last["agents"]] == ["abs"]
-        assert last["sub_environments"][0]["agents"][0]["state"] == "dormant"
 
 
 class TestMerge:
@@ -204,7 +149,7 @@ class TestEndings:
         sequencer.is_finished = True
         assert frame(sequencer)["meta"] == {"frame_index": 0, "last_event": None,
                                             "message": DONE, "status": "FINISHED"}
-        sequencer.is_finished = None
+        sequencer.is_finished = None  # type: ignore[assignment]
         assert sequencer.is_finished is False
         assert events(play(sequencer)) == ["g0", "N/A"]
         sequencer.is_finished = False
@@ -236,44 +181,4 @@ class TestSharing:
 
     def test_none_is_refused(self):
         with pytest.raises(TypeError):
-            NarrativeSequencer(None)
-
-
-@pytest.mark.parametrize("polarity", [NEUTRAL, velm.ChargePolarity(7)])
-@pytest.mark.parametrize("target, magnitude, opens", [
-    (-2, 2, True), (2, 2, False), (-1e-6, 1e-6, True)])
-def test_equals_gate_counts_neutral_as_negative(polarity, target, magnitude, opens):
-    environment = zone("z", [(magnitude, polarity, "c")])
-    environment.add_equals_gate("g", target)
-    assert (frame(NarrativeSequencer(environment))["meta"]["last_event"]["visual_id"] == "g") is opens
-
-
-@pytest.mark.parametrize("target, magnitude, opens", [
-    (0, 9e-7, True), (0, 1e-6, False), (5, 5 + 9e-7, True), (5, float("nan"), False)])
-def test_equals_gate_tolerance_boundary(target, magnitude, opens):
-    environment = zone("z", [(magnitude, POSITIVE, "c")])
-    environment.add_equals_gate("g", target)
-    report = frame(NarrativeSequencer(environment))
-    assert (report["meta"]["last_event"]["visual_id"] == "g") is opens
-    assert report["charges"][0]["visual_id"] == "c"
-
-
-@pytest.mark.parametrize("rule, target, opens", [
-    ("<", 10, True), ("<", 7, False), (">", 7, False), (">", 6, True),
-    ("<=", 7, True), ("<=", 6.5, False), (">=", 7, True), (">=", 7.5, False),
-    ("==", 7, False), ("==", 8, True),  # unknown texts compare with "<"
-])
-def test_inequality_gate_rules(rule, target, opens):
-    environment = zone("z", [(3, POSITIVE, "a"), (4, POSITIVE, "b")])
-    environment.add_inequality_gate("g", target, rule)
-    report = frame(NarrativeSequencer(environment))
-    assert (report["meta"]["last_event"]["visual_id"] == "g") is opens
-
-
-def test_gates_never_open_on_an_empty_zone():
-    environment = Environment("z")
-    environment.add_equals_gate("eq", 0)
-    environment.add_inequality_gate("ineq", 1, "<")
-    reports = play(NarrativeSequencer(environment))
-    assert events(reports) == ["N/A"]
-    assert len(reports[0]["agents"]) == 2
+            NarrativeSequencer(None)  # type: ignore[arg-type]

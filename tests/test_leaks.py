@@ -1,8 +1,9 @@
 """No leaks: levels built, played and dropped by the thousand leave the heap
 as it was, and (under the sanitizers) no engine memory becomes unreachable.
 
-Both run the level player of benchmarks/leak_check.py in a fresh interpreter,
-so that nothing else of the test run is measured."""
+Both play the random levels of random_play.py in a fresh interpreter, so that
+nothing else of the test run is measured: the first through
+benchmarks/leak_check.py, the second directly."""
 
 import os
 import subprocess
@@ -14,7 +15,8 @@ import pytest
 
 from helpers import SANITIZED
 
-BENCHMARKS = Path(__file__).resolve().parents[1] / "benchmarks"
+TESTS = Path(__file__).resolve().parent
+BENCHMARKS = TESTS.parent / "benchmarks"
 
 
 def test_heap_stays_flat_over_many_levels():
@@ -37,8 +39,8 @@ def test_no_memory_is_left_unreachable(tmp_path, planted):
     The planted leak shows that the check does find one."""
     code = textwrap.dedent(f"""
         import ctypes, gc, random, sys
-        sys.path.insert(0, {str(BENCHMARKS)!r})
-        from leak_check import LevelPlayer
+        sys.path.insert(0, {str(TESTS)!r})
+        from random_play import LevelPlayer
 
         player = LevelPlayer(random.Random(7))
         for _ in range({20 if planted else 300}):

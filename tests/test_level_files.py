@@ -4,7 +4,9 @@ import json
 import pytest
 
 import velm_engine as ve
+
 from velm_levels import LevelError, level_from_dict, level_from_text, load_level
+from velm_levels.agent_kinds import AGENT_KINDS
 
 
 @pytest.fixture
@@ -35,6 +37,9 @@ def zone(zone_id="z", **contents):
     return {"id": zone_id, **contents}
 
 
+# The kinds that take nothing but a visual id; the level adds the gates by hand.
+PLAIN_KINDS = [name for name, kind in AGENT_KINDS.items() if not kind.extra_parameters]
+
 ALL_KINDS_LEVEL = {
     "title": "Every kind",
     "notes": "for the test",
@@ -42,10 +47,7 @@ ALL_KINDS_LEVEL = {
     "zone": zone(
         "Top",
         charges=[charge(2, "positive", "a"), charge(3.5, "negative", "b")],
-        agents=[{"kind": kind, "visual_id": f"v_{kind}"} for kind in (
-            "plus_magician", "minus_magician", "multiply_magician", "divide_magician",
-            "power_sorcerer", "root_magician", "abs_magician", "factorial_magician",
-            "modulo_magician", "log_magician", "chronomancer")] + [
+        agents=[{"kind": kind, "visual_id": f"v_{kind}"} for kind in PLAIN_KINDS] + [
             {"kind": "equals_gate", "visual_id": "eq", "target": 5},
             {"kind": "inequality_gate", "visual_id": "ne", "target": -1.5, "comparison_type": ">="},
             {"kind": "abs_magician", "visual_id": "again", "repeat": 3},
@@ -62,10 +64,8 @@ def build_all_kinds_by_hand():
     top = ve.Environment("Top")
     top.add_charge(2, ve.POSITIVE, "a")
     top.add_charge(3.5, ve.NEGATIVE, "b")
-    for kind in ("plus_magician", "minus_magician", "multiply_magician", "divide_magician",
-                 "power_sorcerer", "root_magician", "abs_magician", "factorial_magician",
-                 "modulo_magician", "log_magician", "chronomancer"):
-        getattr(top, f"add_{kind}")(f"v_{kind}")
+    for kind in PLAIN_KINDS:
+        getattr(top, AGENT_KINDS[kind].add_method)(f"v_{kind}")
     top.add_equals_gate("eq", 5)
     top.add_inequality_gate("ne", -1.5, ">=")
     for _ in range(3):
@@ -124,10 +124,12 @@ MALFORMED = [
      "$.zone.charges[0].magnitude: expected a finite number, found NaN"),
     ({"zone": zone(charges=[{"magnitude": 1, "polarity": "positive"}])},
      '$.zone.charges[0]: expected key "visual_id", which is missing'),
-    ({"zone": zone(charges={"magnitude": 1})}, "$.zone.charges: expected an array, found an object"),
+    ({"zone": zone(charges={"magnitude": 1})},
+     "$.zone.charges: expected an array, found an object"),
     ({"zone": zone(sub_environments=["inner"])},
      '$.zone.sub_environments[0]: expected an object, found "inner"'),
-    ({"zone": zone(agents=[{"visual_id": "w"}])}, '$.zone.agents[0]: expected key "kind", which is missing'),
+    ({"zone": zone(agents=[{"visual_id": "w"}])},
+     '$.zone.agents[0]: expected key "kind", which is missing'),
     ({"zone": zone(agents=[{"kind": "equals_gate", "visual_id": "g"}])},
      '$.zone.agents[0]: expected key "target", which is missing'),
     ({"zone": zone(agents=[{"kind": "plus_magician", "visual_id": "p", "target": 1}])},
@@ -149,7 +151,8 @@ MALFORMED = [
       "zone": zone(sub_environments=[{"shared": "a"}])},
      '$.shared_zones.a.sub_environments[0].shared: expected a zone that does not surround this '
      'place, found "a", which would then contain itself'),
-    ({"shared_zones": {"a": zone(sub_environments=[zone("deep", sub_environments=[{"shared": "b"}])]),
+    ({"shared_zones": {"a": zone(sub_environments=[zone("deep",
+                                                        sub_environments=[{"shared": "b"}])]),
                        "b": zone(sub_environments=[{"shared": "a"}])},
       "zone": zone(sub_environments=[{"shared": "a"}])},
      '$.shared_zones.b.sub_environments[0].shared: expected a zone that does not surround this '
@@ -175,9 +178,12 @@ def test_malformed_level_in_a_string_or_a_dict_is_told_as_in_a_file(document, me
 
 @pytest.mark.parametrize("text, message", [
     ('{"zone": }', "line 1, column 10: expected JSON text: Expecting value"),
-    ('{"zone": {"id": "a",\n  "id": "b"}}', "$.zone.id: expected each key once, found this key repeated"),
-    ('{"zone": {"id": "\\ud800"}}', "$.zone.id: expected Unicode text, found an unpaired surrogate escape"),
-    ('{"zone": {"id": "z", "charges": [{"magnitude": 1e400, "polarity": "positive", "visual_id": "c"}]}}',
+    ('{"zone": {"id": "a",\n  "id": "b"}}',
+     "$.zone.id: expected each key once, found this key repeated"),
+    ('{"zone": {"id": "\\ud800"}}',
+     "$.zone.id: expected Unicode text, found an unpaired surrogate escape"),
+    ('{"zone": {"id": "z", "charges": [{"magnitude": 1e400, "polarity": "positive", '
+     '"visual_id": "c"}]}}',
      "$.zone.charges[0].magnitude: expected a finite number, found Infinity"),
     ('{"zone": {"id": "z", "charges": [{"magnitude": 1' + "0" * 5000 + "}]}}",
      "expected JSON text: Exceeds the limit (4300 digits)"),

@@ -3,7 +3,6 @@ import glob
 import os
 import shutil
 import subprocess
-import sys
 
 import pytest
 
@@ -30,7 +29,7 @@ def test_instances_refuse_new_attributes(cls):
         velm.NarrativeSequencer: lambda: velm.NarrativeSequencer(velm.Environment("z")),
     }[cls]()
     with pytest.raises(AttributeError):
-        instance.colour = "red"
+        instance.colour = "red"  # type: ignore[attr-defined]
 
 
 def _other_interpreters():

@@ -5,7 +5,9 @@ import math
 import pytest
 
 import velm_engine as ve
+
 from velm_levels import narrate_ending, narrate_frame, play, signed_expression
+from velm_levels.agent_kinds import AGENT_KINDS
 
 
 def charge(magnitude, polarity):
@@ -95,11 +97,9 @@ def test_every_agent_kind_odd_values_and_polarities_narrate_through_a_whole_leve
     for magnitude, polarity in ((math.inf, ve.POSITIVE), (-0.0, ve.NEGATIVE),
                                 (5, ve.ChargePolarity(9)), (171, ve.NEUTRAL), (-8, ve.POSITIVE)):
         zone.add_charge(magnitude, polarity, "q")
-    for adder in ("add_abs_magician", "add_factorial_magician", "add_root_magician",
-                  "add_log_magician", "add_power_sorcerer", "add_modulo_magician",
-                  "add_divide_magician", "add_multiply_magician", "add_minus_magician",
-                  "add_plus_magician", "add_chronomancer"):
-        getattr(zone, adder)("x")
+    for kind in AGENT_KINDS.values():
+        if not kind.extra_parameters:
+            kind.add_to(zone, "x")
     zone.add_equals_gate("g", math.nan)
     zone.add_inequality_gate("j", 0, "<")
     for text in play(zone):

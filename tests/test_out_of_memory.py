@@ -15,7 +15,8 @@ def mapped():
         return int(statm.read().split()[0]) * resource.getpagesize()
 
 def limit_headroom(megabytes):
-    resource.setrlimit(resource.RLIMIT_AS, (mapped() + int(megabytes * 1e6), resource.RLIM_INFINITY))
+    limit = mapped() + int(megabytes * 1e6)
+    resource.setrlimit(resource.RLIMIT_AS, (limit, resource.RLIM_INFINITY))
 
 def lift_limit():
     resource.setrlimit(resource.RLIMIT_AS, (resource.RLIM_INFINITY, resource.RLIM_INFINITY))

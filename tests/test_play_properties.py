@@ -1,7 +1,7 @@
 """Property-based play: random levels built through the public API and played
 frame by frame, with random host actions between the frames.
 
-Every frame is checked against the state just before it (level_model.py):
+Every frame is checked against the state just before it (frame_oracle.py):
 exactly the documented keys, frame_index counting running frames only, one
 event per running frame with the message equal to its description, an agent
 gone only in the frame in which it acted, a zone gone only in the frame in
@@ -17,14 +17,25 @@ import json
 import math
 
 import pytest
-from hypothesis import given, strategies as st
+from hypothesis import given
+from hypothesis import strategies as st
 from hypothesis.stateful import RuleBasedStateMachine, initialize, invariant, rule
 
 import velm_engine as velm
-from level_model import (
-    KINDS, MAX_FRAMES, Level, charge_object, check_agent, check_charge, check_zone,
-    checked_frame, play_to_end,
+
+from frame_oracle import (
+    GATES,
+    MAX_FRAMES,
+    Level,
+    charge_object,
+    check_agent,
+    check_charge,
+    check_zone,
+    checked_frame,
+    play_to_end,
 )
+from helpers import add_agent
+from velm_levels.agent_kinds import AGENT_KINDS
 
 ODD_MAGNITUDES = [
     0.0, -0.0, 1e-10, 1e-9, 1e15, 170.0, 171.0, 1e308, -1e308, 1.7976931348623157e308,
@@ -49,6 +60,7 @@ texts = st.one_of(
     st.text(max_size=4).map(str.encode),  # bytes are taken too (valid UTF-8 here)
 )
 charges = st.tuples(magnitudes, polarities, texts)
+KINDS = list(AGENT_KINDS.values())
 agents = st.tuples(st.sampled_from(KINDS), texts, magnitudes, st.sampled_from(COMPARISONS))
 
 
@@ -78,22 +90,13 @@ def agent_object(kind, visual_id, target, comparison):
     """The JSON object that a newly added agent must print, parsed."""
     agent = {"name": kind.title, "priority": kind.priority, "state": "dormant",
              "visual_id": text_of(visual_id)}
-    if kind.title in ("Equals Gate", "The Judge"):
+    if kind.name in GATES:
         target = float(target)
         agent["is_open"] = False
         agent["target_value"] = target if math.isfinite(target) else None
-    if kind.title == "The Judge":
+    if kind.name == "inequality_gate":
         agent["rule"] = comparison if comparison in (">", "<=", ">=") else "<"
     return agent
-
-
-def add_agent(zone, kind, visual_id, target, comparison):
-    if kind.title == "Equals Gate":
-        zone.add_equals_gate(visual_id, target)
-    elif kind.title == "The Judge":
-        zone.add_inequality_gate(visual_id, target, comparison)
-    else:
-        getattr(zone, kind.method)(visual_id)
 
 
 def fill(zone, zone_charges, zone_agents):
@@ -104,7 +107,7 @@ def fill(zone, zone_charges, zone_agents):
 
 
 def build(level, plan):
-    zones = []
+    zones: list[velm.Environment] = []
     for zone_id, zone_charges, zone_agents, parents in plan:
         zone = level.new_zone(zone_id)
         fill(zone, zone_charges, zone_agents)
@@ -305,9 +308,9 @@ class HostPlaysLevels(RuleBasedStateMachine):
         with pytest.raises(TypeError):
             zone.add_sub_environment(None)
         with pytest.raises(TypeError):
-            velm.NarrativeSequencer(None)
+            velm.NarrativeSequencer(None)  # type: ignore[arg-type]
         with pytest.raises(TypeError):
-            velm.NarrativeSequencer(env=None)
+            velm.NarrativeSequencer(env=None)  # type: ignore[arg-type]
         assert self.snapshot() == before
 
     @rule(index=indexes, zone_id=texts)

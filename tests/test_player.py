@@ -7,7 +7,7 @@ from pathlib import Path
 import pytest
 
 from cli_runs import solved_zone, stalled_zone, write_level
-from golden_playthroughs import read_golden
+from golden_playthroughs import golden
 
 
 def run_player(*arguments, cwd):
@@ -31,7 +31,7 @@ def test_default_level_plays_to_its_end_and_writes_its_reports_unchanged(tmp_pat
         "Level ended at frame 4 with FINISHED: Equation Resolved.",
         "Outcome: solved in 4 frames: +14; as expected",
     ]
-    assert (tmp_path / "frames.jsonl").read_bytes() == read_golden("worked_example")
+    assert (tmp_path / "frames.jsonl").read_bytes() == golden("worked_example")
 
 
 def test_level_that_meets_the_frame_limit_exits_with_status_one(tmp_path):
@@ -48,9 +48,11 @@ def test_level_that_meets_the_frame_limit_exits_with_status_one(tmp_path):
     ('{"zone": {"id": "z", "agents": [{"kind": "wizard", "visual_id": "w"}]}}',
      'level.json: $.zone.agents[0].kind: expected one of "plus_magician", '),
     ('{"zone": {"id": "z",}}',
-     "level.json: line 1, column 20: expected JSON text: Illegal trailing comma before end of object"),
+     "level.json: line 1, column 20: expected JSON text: "
+     "Illegal trailing comma before end of object"),
 ])
-def test_unplayable_level_exits_with_status_two_and_one_line_on_stderr(tmp_path, level_text, message):
+def test_unplayable_level_exits_with_status_two_and_one_line_on_stderr(tmp_path, level_text,
+                                                                       message):
     name = "missing.json" if level_text is None else "level.json"
     if level_text is not None:
         (tmp_path / name).write_text(level_text)

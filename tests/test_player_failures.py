@@ -85,6 +85,7 @@ def test_ctrl_c_ends_quietly_with_status_130_and_only_whole_lines_recorded(tmp_p
         reader.start()
     with subprocess.Popen([*PROGRAM, "frame_limit", "--jsonl", record], cwd=tmp_path,
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE) as process:
+        assert process.stdout is not None
         for _ in range(200):  # well into the play, far from its end
             process.stdout.readline()
         process.send_signal(signal.SIGINT)
@@ -98,12 +99,20 @@ def test_ctrl_c_ends_quietly_with_status_130_and_only_whole_lines_recorded(tmp_p
         assert os.listdir(tmp_path) == []
 
 
+def a_fifo(folder):
+    os.mkfifo(folder / "fifo.json")
+    return "fifo.json"
+
+
+def a_huge_level(folder):
+    os.truncate(write_level(folder / "huge.json", solved_zone()), 17 << 20)
+    return "huge.json"
+
+
 @pytest.mark.parametrize("make_level, problem", [
-    (lambda folder: os.mkfifo(folder / "fifo.json") or "fifo.json",
-     "expected a regular level file, found a FIFO"),
+    (a_fifo, "expected a regular level file, found a FIFO"),
     (lambda folder: "/dev/zero", "expected a regular level file, found a character device"),
-    (lambda folder: os.truncate(write_level(folder / "huge.json", solved_zone()), 17 << 20)
-     or "huge.json", "expected a level file of at most 16 MiB, found 17825792 bytes"),
+    (a_huge_level, "expected a level file of at most 16 MiB, found 17825792 bytes"),
 ])
 def test_special_and_enormous_files_are_refused_at_once(tmp_path, make_level, problem):
     level = make_level(tmp_path)

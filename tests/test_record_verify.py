@@ -5,7 +5,7 @@ import lzma
 import pytest
 
 from cli_runs import run_cli
-from golden_playthroughs import golden_file, read_golden
+from golden_playthroughs import golden, golden_file
 from velm_levels import bundled_levels
 
 
@@ -15,7 +15,7 @@ def test_a_record_verifies_against_its_level(tmp_path, name):
     assert (recorded.returncode, recorded.stdout) == (
         0, "Outcome: solved in 4 frames: +14; as expected\n")
     raw = (tmp_path / name).read_bytes()
-    assert (lzma.decompress(raw) if name.endswith(".xz") else raw) == read_golden("worked_example")
+    assert (lzma.decompress(raw) if name.endswith(".xz") else raw) == golden("worked_example")
     verified = run_cli("verify", name, "worked_example", cwd=tmp_path)
     assert verified.returncode == 0, verified.stdout
     assert verified.stdout.startswith(f"{name}: identical to a fresh play of ")
@@ -30,7 +30,7 @@ def test_a_changed_level_shows_its_first_differing_frame(tmp_path):
     level = json.loads(bundled_levels()["worked_example"].read_text())
     level["zone"]["sub_environments"][0]["charges"][1]["magnitude"] = 5
     (tmp_path / "changed.json").write_text(json.dumps(level))
-    (tmp_path / "golden.jsonl").write_bytes(read_golden("worked_example"))
+    (tmp_path / "golden.jsonl").write_bytes(golden("worked_example"))
     result = run_cli("verify", "golden.jsonl", "changed.json", cwd=tmp_path)
     assert result.returncode == 1
     lines = result.stdout.splitlines()
@@ -44,7 +44,7 @@ def test_a_changed_level_shows_its_first_differing_frame(tmp_path):
     (slice(0, 5), "the play has no frame 5"),
 ])
 def test_a_record_with_frames_missing_or_extra_differs(tmp_path, keep, told):
-    lines = read_golden("worked_example").splitlines(keepends=True)
+    lines = golden("worked_example").splitlines(keepends=True)
     (tmp_path / "record.jsonl").write_bytes(b"".join((lines + lines[-1:])[keep]))
     result = run_cli("verify", "record.jsonl", "worked_example", cwd=tmp_path)
     assert result.returncode == 1
@@ -66,7 +66,7 @@ def test_an_unreadable_record_ends_with_status_two(tmp_path, record, reason):
 def test_a_record_to_standard_output_goes_through_the_pipe(tmp_path):
     result = run_cli("worked_example", "--quiet", "--jsonl", "/dev/stdout", cwd=tmp_path)
     assert result.returncode == 0
-    assert result.stdout.encode() == read_golden("worked_example")
+    assert result.stdout.encode() == golden("worked_example")
 
 
 def test_a_record_through_a_link_replaces_the_file_and_keeps_the_link(tmp_path):
@@ -74,4 +74,4 @@ def test_a_record_through_a_link_replaces_the_file_and_keeps_the_link(tmp_path):
     (tmp_path / "link.jsonl").symlink_to("real.jsonl")
     assert run_cli("record", "worked_example", "-o", "link.jsonl", cwd=tmp_path).returncode == 0
     assert (tmp_path / "link.jsonl").is_symlink()
-    assert (tmp_path / "real.jsonl").read_bytes() == read_golden("worked_example")
+    assert (tmp_path / "real.jsonl").read_bytes() == golden("worked_example")

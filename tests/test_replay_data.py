@@ -4,11 +4,14 @@ exactly, stays small for long runs, and refuses reports it could not show."""
 import functools
 import itertools
 import json
+from collections.abc import Iterable
+from typing import Any
 
 import pytest
-from hypothesis import given, strategies as st
+from hypothesis import given
+from hypothesis import strategies as st
 
-from golden_playthroughs import read_golden
+from golden_playthroughs import golden
 from replay_pages import state_of, steps
 from velm_levels import bundled_levels, load_level
 from velm_levels.replay_data import replay_data
@@ -19,7 +22,7 @@ LEVELS = bundled_levels()
 
 @functools.cache
 def recorded_texts(name):
-    return tuple(read_golden(name).decode().splitlines())
+    return tuple(golden(name).decode().splitlines())
 
 
 @pytest.mark.parametrize("with_start", [False, True], ids=["record", "played"])
@@ -28,8 +31,9 @@ def test_every_step_gives_back_the_recorded_report(name, with_start):
     texts = recorded_texts(name)
     start = load_level(LEVELS[name]).zone.to_json() if with_start else None
     data = json.loads(json.dumps(replay_data(texts, name, start=start)))
-    expected = ((report["meta"], state_of(report)) for report in map(json.loads, texts))
-    if with_start:
+    expected: Iterable[tuple[Any, Any]] = (
+        (report["meta"], state_of(report)) for report in map(json.loads, texts))
+    if start is not None:
         expected = itertools.chain([(None, json.loads(start))], expected)
     for shown, recorded in zip(steps(data), expected, strict=True):
         assert shown == recorded
@@ -55,16 +59,17 @@ _agents = st.sampled_from([
      "target_value": None, "visual_id": "j"},
 ])
 _zones = st.recursive(
-    st.fixed_dictionaries({"agents": st.lists(_agents, max_size=3), "charges": st.lists(_charges, max_size=3),
-                           "id": st.sampled_from(["X", "Y"]), "is_time_frozen": st.booleans(),
-                           "sub_environments": st.just([])}),
+    st.fixed_dictionaries({
+        "agents": st.lists(_agents, max_size=3), "charges": st.lists(_charges, max_size=3),
+        "id": st.sampled_from(["X", "Y"]), "is_time_frozen": st.booleans(),
+        "sub_environments": st.just([])}),
     lambda inner: st.fixed_dictionaries({
         "agents": st.lists(_agents, max_size=3), "charges": st.lists(_charges, max_size=3),
         "id": st.sampled_from(["X", "Y", "Z"]), "is_time_frozen": st.booleans(),
         "sub_environments": st.lists(inner, max_size=3)}),
     max_leaves=8)
-_META = {"frame_index": 1, "last_event": None, "message": "Simulation complete. No further actions.",
-         "status": "FINISHED"}
+_META = {"frame_index": 1, "last_event": None,
+         "message": "Simulation complete. No further actions.", "status": "FINISHED"}
 
 
 @given(st.lists(_zones, min_size=1, max_size=5), st.none() | _zones)
@@ -72,7 +77,8 @@ def test_edits_between_any_two_states_give_back_the_later_one(states, start):
     texts = [json.dumps({**state, "meta": _META}) for state in states]
     data = replay_data(texts, "random", start=None if start is None else json.dumps(start))
     expected = ([start] if start is not None else []) + states
-    for (_, state), expected_state in zip(steps(json.loads(json.dumps(data))), expected, strict=True):
+    shown = steps(json.loads(json.dumps(data)))
+    for (_, state), expected_state in zip(shown, expected, strict=True):
         assert state == expected_state
 
 
@@ -97,10 +103,12 @@ def set_in(*path_and_value):
 
 
 @pytest.mark.parametrize("second, message", [
-    ("{", "report 2: column 2: expected JSON text: Expecting property name enclosed in double quotes"),
+    ("{", "report 2: column 2: expected JSON text: "
+          "Expecting property name enclosed in double quotes"),
     ("[]", "report 2: expected a frame report (a JSON object), found an array"),
     (FIRST.replace('"magnitude":2.0', '"magnitude":NaN'),
-     "report 2: expected JSON text: NaN is not a JSON number (reports write NaN and infinities as null)"),
+     "report 2: expected JSON text: NaN is not a JSON number "
+     "(reports write NaN and infinities as null)"),
     (FIRST.replace('"magnitude":2.0', '"magnitude":1e400'),
      "report 2: expected JSON text: the number 1e400 is too large to be finite"),
     (FIRST.replace('"id":"Top"', '"id":"Top","id":"Top"'),
@@ -133,7 +141,8 @@ def test_a_report_the_page_could_not_show_is_refused_with_its_place(second, mess
 
 @pytest.mark.parametrize("name, lines, outcome", [
     ("worked_example", slice(None), "ended with FINISHED: Equation Resolved."),
-    ("frame_limit", slice(-2, None), "ended with ERROR: Max frame limit reached. Infinite loop detected."),
+    ("frame_limit", slice(-2, None),
+     "ended with ERROR: Max frame limit reached. Infinite loop detected."),
     ("worked_example", slice(2), "the run stops after frame 2, with the level still RUNNING"),
 ])
 def test_the_outcome_defaults_to_how_the_run_ended(name, lines, outcome):

@@ -1,4 +1,4 @@
-"""The JSON Schema of the frame report, shipped in the package, holds for what the engine reports."""
+"""The frame report's JSON Schema, shipped in the package, holds for what the engine reports."""
 import copy
 import json
 import math
@@ -8,7 +8,8 @@ import jsonschema
 import pytest
 
 import velm_engine as ve
-from golden_playthroughs import read_golden
+
+from golden_playthroughs import golden
 from velm_levels import bundled_levels
 
 SCHEMA = json.loads((files("velm_levels") / "schemas" / "frame-report.schema.json").read_text())
@@ -22,7 +23,7 @@ def test_schema_is_a_valid_draft_2020_12_schema():
 
 
 def sampled_reports(name):
-    reports = read_golden(name).splitlines()
+    reports = golden(name).splitlines()
     if len(reports) > WHOLE_STREAM_UP_TO:
         reports = [reports[0], *reports[-2:]]
     return [json.loads(report) for report in reports]
@@ -93,7 +94,7 @@ def broken_at(path, value):
 def test_schema_rejects_reports_that_break_the_format(mutate):
     # The first frame of the default level: the top zone holds a Plus Magician and
     # an inner zone whose magician has just acted.
-    report = json.loads(read_golden("worked_example").splitlines()[0])
+    report = json.loads(golden("worked_example").splitlines()[0])
     VALIDATOR.validate(report)
     broken = copy.deepcopy(report)
     mutate(broken)

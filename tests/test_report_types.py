@@ -9,12 +9,16 @@ import subprocess
 import sys
 import textwrap
 from pathlib import Path
+from typing import get_args, get_type_hints
 
 import pytest
 
 import velm_engine as ve
-from golden_playthroughs import read_golden
+
+from golden_playthroughs import golden
 from velm_levels import parse_report, parse_zone_state
+from velm_levels.agent_kinds import AGENT_KINDS
+from velm_levels.report import EqualsGateState, InequalityGateState, MagicianTitle
 
 HOST = textwrap.dedent('''\
     import velm_engine as velm
@@ -64,7 +68,8 @@ MISTAKES = {
     "unknown_status": ('while report["meta"]["status"] == "RUNNING":',
                        'while report["meta"]["status"] == "PLAYING":',
                        "Non-overlapping equality check"),
-    "gate_key_on_any_agent": ('return f"{agent[\'visual_id\']}: {agent[\'name\']} ({agent[\'priority\']})"',
+    "gate_key_on_any_agent": ('return f"{agent[\'visual_id\']}: {agent[\'name\']} '
+                              '({agent[\'priority\']})"',
                               'return f"{agent[\'visual_id\']}: {agent[\'target_value\']}"',
                               '"MagicianState" has no key "target_value"'),
     "event_may_be_none": ('happened = event["description"] if event is not None else "nothing"',
@@ -117,7 +122,7 @@ def test_each_mistake_is_reported_on_its_line(mypy_errors, name):
 
 
 def test_parsed_reports_are_the_engine_text_parsed():
-    text = read_golden("worked_example").decode().splitlines()[0]
+    text = golden("worked_example").decode().splitlines()[0]
     report = parse_report(text)
     assert report["meta"]["frame_index"] == 1
     zone = ve.Environment("Z")
@@ -137,3 +142,13 @@ def test_parsed_reports_are_the_engine_text_parsed():
 def test_text_that_is_no_report_is_refused(text, error, message):
     with pytest.raises(error, match=re.escape(message)):
         parse_report(text)
+
+
+def test_the_agent_types_name_every_kind_by_its_title():
+    # A kind missing here would make a type checker flag every report holding one.
+    plain = {kind.title for kind in AGENT_KINDS.values() if not kind.extra_parameters}
+    assert set(get_args(MagicianTitle)) == plain
+    gates = {state: get_args(get_type_hints(state)["name"]) for state in (EqualsGateState,
+                                                                          InequalityGateState)}
+    assert gates == {EqualsGateState: (AGENT_KINDS["equals_gate"].title,),
+                     InequalityGateState: (AGENT_KINDS["inequality_gate"].title,)}

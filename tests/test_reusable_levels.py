@@ -2,11 +2,12 @@
 fresh zone trees for every game."""
 import json
 from importlib.metadata import version
+from typing import Any
 
 import pytest
 
 import velm_levels
-from golden_playthroughs import read_golden
+from golden_playthroughs import golden
 from velm_levels import LevelError, bundled_levels, level_from_dict, level_from_text, make, play
 
 
@@ -18,7 +19,7 @@ def played(zone):
 def test_make_and_build_zone_give_fresh_levels_that_play_like_the_first(name):
     level = make(name)
     first = played(level.zone)
-    assert first == read_golden(name)
+    assert first == golden(name)
     # Played to the end, the level's zones are used up; new ones start afresh.
     assert played(level.zone) != first
     assert played(level.build_zone()) == first
@@ -37,7 +38,7 @@ def test_make_refuses_a_name_no_bundled_level_has():
                                          r'"abs_magician", .*"worked_example"; found "nope"$'):
         make("nope")
     with pytest.raises(TypeError, match=r"expected a level's name as a str, found \w*Path"):
-        make(bundled_levels()["worked_example"])
+        make(bundled_levels()["worked_example"])  # type: ignore[arg-type]
 
 
 def test_level_keeps_title_notes_and_source():
@@ -60,7 +61,7 @@ def test_string_and_dict_build_what_the_file_builds():
 
 
 def test_dict_is_read_once_and_not_kept():
-    document = {"zone": {"id": "Top", "charges": [
+    document: dict[str, Any] = {"zone": {"id": "Top", "charges": [
         {"magnitude": 1, "polarity": "positive", "visual_id": "c"}]}}
     level = level_from_dict(document)
     document["zone"]["id"] = "Changed"
@@ -75,7 +76,7 @@ def test_tuples_in_a_dict_are_read_as_lists():
 
 
 def circular():
-    zone = {"id": "loop"}
+    zone: dict[str, Any] = {"id": "loop"}
     zone["sub_environments"] = [zone]
     return {"zone": zone}
 
@@ -98,7 +99,8 @@ def test_dict_that_no_file_could_hold_is_refused(document, message):
 
 @pytest.mark.parametrize("text, message", [
     ('{"zone": }', "line 1, column 10: expected JSON text: Expecting value"),
-    ('{"zone": {"id": "a",\n  "id": "b"}}', "$.zone.id: expected each key once, found this key repeated"),
+    ('{"zone": {"id": "a",\n  "id": "b"}}',
+     "$.zone.id: expected each key once, found this key repeated"),
     ('{"zone": {"id": "z", "charges": [{"magnitude": NaN, "polarity": "positive", '
      '"visual_id": "c"}]}}', "$.zone.charges[0].magnitude: expected a finite number, found NaN"),
 ])
@@ -110,7 +112,7 @@ def test_text_that_is_no_level_is_told_as_a_file_would_be(text, message):
 
 def test_level_from_text_wants_a_str():
     with pytest.raises(TypeError, match="expected the level's text as a str, found bytes"):
-        level_from_text(b'{"zone": {"id": "z"}}')
+        level_from_text(b'{"zone": {"id": "z"}}')  # type: ignore[arg-type]
 
 
 def test_package_version_is_the_distribution_version():

@@ -57,7 +57,9 @@ def _split_parameters(text):
 
 def _runtime_signature(doc, named):
     match = re.match(r"\w*\((.*)\) -> (.*)", doc.splitlines()[0])
-    parameters, positional_only = [], False
+    assert match is not None, doc
+    parameters: list[tuple[str, str, bool]] = []
+    positional_only = False
     for part in reversed(_split_parameters(match.group(1))[1:]):
         if part == "/":
             positional_only = True
@@ -119,7 +121,8 @@ NARROWED = {"NarrativeSequencer.current_frame.fset": ("SupportsInt | SupportsInd
 def _agrees(stub_annotation, runtime_annotation):
     # pybind11 writes a returned py::list as bare `list`; the stub may say what it holds.
     return stub_annotation == runtime_annotation or (
-        runtime_annotation in ("list", "dict") and stub_annotation.startswith(f"{runtime_annotation}["))
+        runtime_annotation in ("list", "dict")
+        and stub_annotation.startswith(f"{runtime_annotation}["))
 
 
 RUNTIME = runtime_signatures()

@@ -13,7 +13,6 @@ from collections.abc import Iterator
 from pathlib import Path
 
 from velm_levels.console import complain
-
 from velm_levels.replay_data import replay_data
 from velm_levels.replay_error import ReplayError
 from velm_levels.replay_page import check_writable, render_replay_page, write_whole

@@ -75,7 +75,8 @@ def _start_state(parse: Callable[[str], Zone], text: str, changes: ZoneChanges) 
         state = parse(text)
         changes.check_tree(state)
     except ReplayError as error:
-        raise ReplayError(error.problem, f"the state before the first frame, {error.place or '$'}") from None
+        place = f"the state before the first frame, {error.place or '$'}"
+        raise ReplayError(error.problem, place) from None
     return state
 
 

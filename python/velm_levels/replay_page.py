@@ -55,7 +55,8 @@ def write_whole(path: Path, text: str) -> None:
     # Identifiers may hold lone surrogates (from undecodable file names in a
     # title, say); they are written escaped rather than failing the page.
     data = text.encode("utf-8", errors="backslashreplace")
-    descriptor, temporary = tempfile.mkstemp(dir=path.parent, prefix=f".{path.name}.", suffix=".tmp")
+    descriptor, temporary = tempfile.mkstemp(dir=path.parent, prefix=f".{path.name}.",
+                                             suffix=".tmp")
     try:
         with os.fdopen(descriptor, "wb") as file:
             file.write(data)
@@ -71,7 +72,8 @@ def check_writable(path: Path) -> None:
     folder takes new files and `path` is not a folder."""
     if path.is_dir():
         raise IsADirectoryError(errno.EISDIR, os.strerror(errno.EISDIR), str(path))
-    descriptor, temporary = tempfile.mkstemp(dir=path.parent, prefix=f".{path.name}.", suffix=".tmp")
+    descriptor, temporary = tempfile.mkstemp(dir=path.parent, prefix=f".{path.name}.",
+                                             suffix=".tmp")
     os.close(descriptor)
     os.unlink(temporary)
 

@@ -1,10 +1,10 @@
 """Parts of frame reports checked against the report format's JSON Schema.
 
-The schema ships in the package, under schemas/. A run is checked piece by piece: the first state whole,
-then only what each frame changes, so a long run costs little more than its
-changes. The zone checks are shallow (a zone's own keys and the types of its
-lists); the charges, agents and inner zones in those lists are checked as
-items of their own.
+The schema ships in the package, under schemas/. A run is checked piece by
+piece: the first state whole, then only what each frame changes, so a long run
+costs little more than its changes. The zone checks are shallow (a zone's own
+keys and the types of its lists); the charges, agents and inner zones in those
+lists are checked as items of their own.
 """
 
 import copy
@@ -44,7 +44,8 @@ class ReportSchema:
         self._parts = {part: jsonschema.Draft202012Validator({"$defs": shallow["$defs"],
                                                                "$ref": f"#/$defs/{part}"})
                        for part in _DEFINED_PARTS}
-        self._parts["id"] = jsonschema.Draft202012Validator(shallow["$defs"]["zone"]["properties"]["id"])
+        zone_id = shallow["$defs"]["zone"]["properties"]["id"]
+        self._parts["id"] = jsonschema.Draft202012Validator(zone_id)
         self._passed: dict[str, set[Any]] = {part: set() for part in _CACHED_PARTS}
         self._passed_metas: set[str] = set()
 
@@ -87,7 +88,8 @@ def _plain_report(report: Any) -> bool:
     """Whether a report has the keys and the types of values of the format
     at its top (its meta aside), as every report of the engine has."""
     return (report.__class__ is dict and report.keys() == _REPORT_KEYS
-            and all(report[key].__class__ is list for key in ("agents", "charges", "sub_environments"))
+            and all(report[key].__class__ is list
+                    for key in ("agents", "charges", "sub_environments"))
             and report["id"].__class__ is str and report["is_time_frozen"].__class__ is bool
             and report["meta"].__class__ is dict)
 

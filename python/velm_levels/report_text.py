@@ -44,7 +44,8 @@ class ReportReader:
         except RecursionError:
             raise ReplayError("expected JSON nested less deeply than Python can read") from None
         if not isinstance(report, dict):
-            raise ReplayError(f"expected a frame report (a JSON object), found {_json_type(report)}")
+            raise ReplayError("expected a frame report (a JSON object), "
+                              f"found {_json_type(report)}")
         return report
 
     def _object(self, pairs: list[tuple[str, Any]]) -> dict[str, Any]:

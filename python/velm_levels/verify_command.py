@@ -17,6 +17,7 @@ from velm_levels.player import level_file
 from velm_levels.recording import describe_difference, first_difference, open_record, record_lines
 from velm_levels.terminal_text import shown
 
+
 def add_verify_arguments(parser: argparse.ArgumentParser) -> None:
     parser.add_argument("record", metavar="RECORD", type=Path,
                         help="a record file, as `record` or `--jsonl` writes it "

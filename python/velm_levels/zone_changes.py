@@ -82,7 +82,8 @@ class ZoneChanges:
         old, new = before["sub_environments"], after["sub_environments"]
         places = [f"{place}.sub_environments[{index}]" for index in range(len(new))]
         if len(old) == len(new):
-            return [(old[index], new[index], [*path, index], places[index]) for index in range(len(new))]
+            return [(old[index], new[index], [*path, index], places[index])
+                    for index in range(len(new))]
         for zone, zone_place in zip(new, places):
             self._check_zone(zone, zone_place)
         start, removed, count = _splice([zone["id"] for zone in old], [zone["id"] for zone in new])
@@ -92,7 +93,8 @@ class ZoneChanges:
         edits.append([path, "sub_environments", start, removed, inserted])
         shift = removed - count  # from an index in `new` after the splice to `old`
         kept = [*range(start), *range(start + count, len(new))]
-        return [(old[index if index < start else index + shift], new[index], [*path, index], places[index])
+        return [(old[index if index < start else index + shift], new[index], [*path, index],
+                 places[index])
                 for index in kept]
 
     def _check_zone(self, zone: Any, place: str) -> None:

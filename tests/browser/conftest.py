@@ -44,13 +44,19 @@ class Watch:
     an error, open a dialog, or ask for anything but its own file."""
 
     def __init__(self, page):
-        self.problems = []
+        self.problems: list[str] = []
         self.url = None
-        page.on("pageerror", lambda error: self.problems.append(f"script error: {error}"))
-        page.on("console", lambda message: message.type == "error"
-                and self.problems.append(f"console error: {message.text}"))
+        page.on("pageerror", self._page_error)
+        page.on("console", self._console)
         page.on("dialog", self._dialog)
         page.on("request", self._request)
+
+    def _page_error(self, error):
+        self.problems.append(f"script error: {error}")
+
+    def _console(self, message):
+        if message.type == "error":
+            self.problems.append(f"console error: {message.text}")
 
     def _dialog(self, dialog):
         self.problems.append(f"dialog: {dialog.message}")

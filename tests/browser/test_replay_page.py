@@ -10,6 +10,7 @@ import time
 import pytest
 
 import velm_engine as velm
+
 from replay_pages import recorded_texts, state_of
 from velm_levels import bundled_levels
 from velm_levels.outcome import describe, outcome_of
@@ -41,6 +42,8 @@ DRAWN = """() => {
 }"""
 
 SIGNS = {"positive": "+", "negative": "\u2212", "neutral": "\u00b1"}
+# The step buttons, in the order they stand on the page.
+BUTTONS = ("first", "prev", "next", "last")
 
 
 def shown(page):
@@ -78,7 +81,8 @@ def test_every_step_of_a_bundled_level_shows_its_report(open_page, played_page, 
     page = open_page(played_page(name))
     reports = [json.loads(text) for text in recorded_texts(name)]
     assert shown(page) == {"frame": "0", "status": "NOT STARTED",
-                           "message": "The level as built, before its first frame.", "outcome": None}
+                           "message": "The level as built, before its first frame.",
+                           "outcome": None}
     last = reports[-1]["meta"]
     for number, report in enumerate(reports, 1):
         page.keyboard.press("ArrowRight")
@@ -102,7 +106,7 @@ def test_buttons_and_slider_move_between_steps(open_page, played_page):
     page = open_page(played_page("nested_citadel"))
     reports = [json.loads(text) for text in recorded_texts("nested_citadel")]
     disabled = "(id) => document.getElementById(id).disabled"
-    assert [page.evaluate(disabled, id) for id in ("first", "prev", "next", "last")] == [True, True, False, False]
+    assert [page.evaluate(disabled, id) for id in BUTTONS] == [True, True, False, False]
     page.click("#next")
     page.click("#next")
     assert shown(page)["frame"] == "2"
@@ -110,7 +114,7 @@ def test_buttons_and_slider_move_between_steps(open_page, played_page):
     assert shown(page)["message"] == reports[0]["meta"]["message"]
     page.click("#last")
     assert shown(page)["frame"] == str(reports[-1]["meta"]["frame_index"])
-    assert [page.evaluate(disabled, id) for id in ("first", "prev", "next", "last")] == [False, False, True, True]
+    assert [page.evaluate(disabled, id) for id in BUTTONS] == [False, False, True, True]
     page.click("#first")
     assert shown(page)["frame"] == "0"
     page.eval_on_selector("#slider", "(slider) => { slider.value = '4';"
@@ -142,7 +146,8 @@ def test_keys_step_jump_and_play_wherever_the_focus_is(open_page, played_page):
     # Playing runs to the last step and stops there; from there it starts over.
     page.select_option("#speed", "20")
     page.keyboard.press("Space")
-    page.wait_for_function("() => document.getElementById('play').getAttribute('aria-pressed') === 'false'")
+    page.wait_for_function(
+        "() => document.getElementById('play').getAttribute('aria-pressed') === 'false'")
     assert shown(page) == expected_shown(reports[-1], "solved in 4 frames: +14")
     page.keyboard.press("Space")
     assert shown(page)["frame"] == "0"
@@ -153,7 +158,8 @@ def test_the_acting_agent_the_merged_zone_and_the_changes_are_marked(open_page, 
     texts = ("(selector) => [...document.getElementById('level').querySelectorAll(selector)]"
              ".map((node) => node.innerText)")
     page.keyboard.press("ArrowRight")
-    assert page.evaluate(texts, ".zone.frozen > .zone-head .frozen-badge.changed") == ["frozen: its agents wait"]
+    assert page.evaluate(texts, ".zone.frozen > .zone-head .frozen-badge.changed") == [
+        "frozen: its agents wait"]
     assert page.evaluate(texts, ".acted") == ["ACTED\nMultiply Magician\nm1\npriority 50"]
     assert page.evaluate(texts, ".chip.ghost .ident") == ["three", "four"]
     assert page.evaluate(texts, ".chip.new .value") == ["12"]
@@ -200,12 +206,14 @@ def test_non_finite_numbers_are_readable(open_page, tmp_path):
     top.add_equals_gate("gate", math.nan)
     write_replay_page(tmp_path / "page.html", [velm.NarrativeSequencer(top).next_frame()], "odd")
     page = open_page(tmp_path / "page.html")
-    chips = "() => [...document.querySelectorAll('.chip:not(footer *)')].map((chip) => chip.innerText)"
+    chips = ("() => [...document.querySelectorAll('.chip:not(footer *)')]"
+             ".map((chip) => chip.innerText)")
     assert page.evaluate(chips) == ["+NaN/\u221e\ninf", "\u2212NaN/\u221e\nnan"]
     assert page.inner_text(".agent .details") == "priority 0 \u00b7 opens when the sum = NaN/\u221e"
 
 
-def test_the_longest_bundled_run_opens_and_reaches_its_end_within_two_seconds(open_page, played_page):
+def test_the_longest_bundled_run_opens_and_reaches_its_end_within_two_seconds(open_page,
+                                                                              played_page):
     path = played_page("frame_limit")
     last = json.loads(recorded_texts("frame_limit")[-1])
     started = time.perf_counter()

@@ -1,4 +1,5 @@
-"""Checks of states and frame reports shared by the property-based tests.
+"""The oracle of the property tests: it checks each frame against the state
+just before it.
 
 The tests keep a small model of a level: which zone (by Python object) lists
 which inner zones, in order. The engine's JSON is bound to that model place by
@@ -12,8 +13,11 @@ comparing the level's state just before it with the report after it.
 
 import json
 import math
+from typing import Any
 
 import velm_engine as velm
+
+from velm_levels.agent_kinds import AGENT_KINDS
 
 MAX_FRAMES = 1000
 LIMIT_MESSAGE = "Max frame limit reached. Infinite loop detected."
@@ -28,37 +32,21 @@ CHARGE_KEYS = ["magnitude", "polarity", "visual_id"]
 AGENT_KEYS = ["name", "priority", "state", "visual_id"]
 EQUALS_KEYS = ["is_open", "name", "priority", "state", "target_value", "visual_id"]
 JUDGE_KEYS = ["is_open", "name", "priority", "rule", "state", "target_value", "visual_id"]
+GATE_KEYS = {"equals_gate": EQUALS_KEYS, "inequality_gate": JUDGE_KEYS}
+GATES = tuple(GATE_KEYS)
 
-
-class Kind:
-    """One of the thirteen agent kinds: its title, priority and what its act leaves behind."""
-
-    def __init__(self, method, title, priority, prefix=None, operands=None):
-        self.method = method
-        self.title = title
-        self.priority = priority
-        self.prefix = prefix  # visual_id prefix of the result charge, None if none
-        self.operands = operands  # charges consumed: "all", 1, 2, "1or2", or None
-
-
-KINDS = [
-    Kind("add_plus_magician", "Plus Magician", 10, "result_", "all"),
-    Kind("add_minus_magician", "Minus Magician", 10, "result_", "all"),
-    Kind("add_multiply_magician", "Multiply Magician", 50, "result_product_", "all"),
-    Kind("add_divide_magician", "Divide Magician", 50, "result_quotient_", "all"),
-    Kind("add_power_sorcerer", "Power Sorcerer", 75, "result_power_", 2),
-    Kind("add_root_magician", "The Extractor", 75, "result_root_", "1or2"),
-    Kind("add_abs_magician", "The Purifier", 90),
-    Kind("add_factorial_magician", "The Replicator", 85, "result_factorial_", 1),
-    Kind("add_modulo_magician", "The Scavenger", 50, "result_remainder_", 2),
-    Kind("add_log_magician", "The Architect", 90, "result_log_", "1or2"),
-    Kind("add_chronomancer", "Chronomancer", 100),
-    Kind("add_equals_gate", "Equals Gate", 0),
-    Kind("add_inequality_gate", "The Judge", 0),
-]
-KIND_BY_TITLE = {kind.title: kind for kind in KINDS}
-POSITIVE_RESULT = {"The Extractor", "The Replicator", "The Scavenger"}  # rule S4
-SIGNED_RESULT = {"Plus Magician", "Minus Magician", "The Architect"}  # rule S1
+KIND_BY_TITLE = {kind.title: kind for kind in AGENT_KINDS.values()}
+# The charges an arithmetic kind's act takes from the end of its zone's list:
+# all of them, a fixed count, or "1or2": the last two, or the only one.
+CONSUMED: dict[str, int | str] = {
+    "plus_magician": "all", "minus_magician": "all", "multiply_magician": "all",
+    "divide_magician": "all", "power_sorcerer": 2, "root_magician": "1or2",
+    "factorial_magician": 1, "modulo_magician": 2, "log_magician": "1or2",
+}
+# Kinds whose result charge is always positive, and those whose result is
+# never neutral.
+POSITIVE_RESULT = {"root_magician", "factorial_magician", "modulo_magician"}
+SIGNED_RESULT = {"plus_magician", "minus_magician", "log_magician"}
 
 
 def polarity_text(polarity):
@@ -90,17 +78,16 @@ def check_charge(charge):
 def check_agent(agent):
     kind = KIND_BY_TITLE.get(agent.get("name"))
     assert kind is not None, agent
-    expected = {"Equals Gate": EQUALS_KEYS, "The Judge": JUDGE_KEYS}.get(kind.title, AGENT_KEYS)
-    assert list(agent) == expected, agent
+    assert list(agent) == GATE_KEYS.get(kind.name, AGENT_KEYS), agent
     assert agent["priority"] == kind.priority and type(agent["priority"]) is int, agent
     # Between frames, and in every report, no agent is ever seen other than dormant:
     # the one that acted has left its zone, the ones that declined went back.
     assert agent["state"] == "dormant", agent
     assert type(agent["visual_id"]) is str, agent
-    if kind.title in ("Equals Gate", "The Judge"):
+    if kind.name in GATES:
         assert agent["is_open"] is False, agent  # an opened gate has acted and left
         assert agent["target_value"] is None or type(agent["target_value"]) is float, agent
-    if kind.title == "The Judge":
+    if kind.name == "inequality_gate":
         assert agent["rule"] in ("<", ">", "<=", ">="), agent
 
 
@@ -209,7 +196,8 @@ class Level:
         """Pairs every place of the JSON state with the model, inner zones
         first (post-order, as the engine visits them). Fails if the shapes
         differ, and if one zone shows different contents at two places."""
-        places, nodes = [], {}
+        places: list[Place] = []
+        nodes: dict[int, dict[str, Any]] = {}
 
         def walk(zone, node, parent, index):
             inner = self.children[id(zone)]
@@ -298,7 +286,7 @@ def check_cast(level, root, event, places, nodes, frozen, after):
     """One agent acted: it, and only it, is gone; only its zone's charges changed."""
     title, visual_id = event["agent_name"], event["visual_id"]
     kind = KIND_BY_TITLE[title]
-    assert kind.title != "Chronomancer", "a Chronomancer never acts"
+    assert kind.name != "chronomancer", "a Chronomancer never acts"
     _, nodes_after = level.bind(after, root)  # no zone appears or disappears
     changed = [key for key in nodes if own(nodes[key]) != own(nodes_after[key])]
     assert len(changed) == 1, f"{len(changed)} zones changed in a CAST_SPELL frame"
@@ -314,9 +302,9 @@ def check_cast(level, root, event, places, nodes, frozen, after):
     assert removed, "the acting agent is not the one removed from its zone"
 
     old, new = zone_before["charges"], zone_after["charges"]
-    if kind.title in ("Equals Gate", "The Judge"):
+    if kind.name in GATES:
         assert new == old and old
-    elif kind.title == "The Purifier":
+    elif kind.name == "abs_magician":
         assert old and len(new) == len(old)
         for was, now in zip(old, new):
             if was["polarity"] == "negative":
@@ -325,16 +313,20 @@ def check_cast(level, root, event, places, nodes, frozen, after):
             else:
                 assert now == was
     else:
-        operands = {"all": len(old), "1or2": 1 if len(old) == 1 else 2}.get(kind.operands,
-                                                                           kind.operands)
-        needed = 2 if kind.operands == "all" else operands
+        consumed = CONSUMED[kind.name]
+        if isinstance(consumed, int):
+            operands = consumed
+        else:
+            operands = {"all": len(old), "1or2": 1 if len(old) == 1 else 2}[consumed]
+        needed = 2 if consumed == "all" else operands
         assert len(old) >= needed, f"{title} acted on {len(old)} charges"
         assert new[:-1] == old[:len(old) - operands]
         assert len(new) == len(old) - operands + 1
-        assert new[-1]["visual_id"] == kind.prefix + visual_id
-        if kind.title in POSITIVE_RESULT:
+        assert kind.result_prefix is not None, f"{title} appended a charge"
+        assert new[-1]["visual_id"] == kind.result_prefix + visual_id
+        if kind.name in POSITIVE_RESULT:
             assert new[-1]["polarity"] == "positive"
-        if kind.title in SIGNED_RESULT:
+        if kind.name in SIGNED_RESULT:
             assert new[-1]["polarity"] != "neutral"
 
 
