@@ -13,6 +13,19 @@ std::string_view polarity_text(ChargePolarity polarity) {
     }
 }
 
+namespace {
+
+/// The text between a charge's magnitude and its visual id.
+void write_polarity_member(JsonTextWriter& out, ChargePolarity polarity) {
+    switch (polarity) {
+        case POSITIVE: out.layout(R"(,"polarity":"positive","visual_id":)"); return;
+        case NEGATIVE: out.layout(R"(,"polarity":"negative","visual_id":)"); return;
+        default: out.layout(R"(,"polarity":"neutral","visual_id":)"); return;
+    }
+}
+
+}  // namespace
+
 nlohmann::json Charge::to_json() const {
     return JsonObject()
         .add("magnitude", magnitude)
@@ -22,12 +35,11 @@ nlohmann::json Charge::to_json() const {
 }
 
 void Charge::write_json(JsonTextWriter& out) const {
-    out.begin_object();
-    out.key("magnitude");
+    // Most of a charge's text is fixed; it goes out in as few pieces as the
+    // two values between them allow.
+    out.layout(R"({"magnitude":)");
     out.number(magnitude);
-    out.next_key("polarity");
-    out.plain_string(polarity_text(polarity));
-    out.next_key("visual_id");
+    write_polarity_member(out, polarity);
     out.string(visual_id);
     out.end_object();
 }

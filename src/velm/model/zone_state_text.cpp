@@ -9,17 +9,16 @@ namespace velm {
 
 namespace {
 
-/// Writes `items` as an array, each by `write_item`.
+/// Writes `items`, each by `write_item`, with commas between them: the
+/// elements of an array whose brackets the caller writes.
 template <class Items, class WriteItem>
-void write_array(JsonTextWriter& out, const Items& items, WriteItem write_item) {
-    out.begin_array();
+void write_items(JsonTextWriter& out, const Items& items, WriteItem write_item) {
     for (std::size_t index = 0; index < items.size(); ++index) {
         if (index > 0) {
             out.comma();
         }
         write_item(items[index]);
     }
-    out.end_array();
 }
 
 /// Everything of a zone's object up to the opening of its inner zones' list.
@@ -31,21 +30,22 @@ void write_zone_head(JsonTextWriter& out, const Environment& zone,
     for (const auto& agent : zone.agents) {
         __builtin_prefetch(agent.get());
     }
-    out.begin_object();
-    out.key("agents");
-    write_array(out, zone.agents, [&](const auto& agent) { agent->write_json(out); });
-    out.next_key("charges");
-    write_array(out, zone.charges, [&](const Charge& charge) { charge.write_json(out); });
-    out.next_key("id");
+    out.layout(R"({"agents":[)");
+    write_items(out, zone.agents, [&](const auto& agent) { agent->write_json(out); });
+    out.layout(R"(],"charges":[)");
+    write_items(out, zone.charges, [&](const Charge& charge) { charge.write_json(out); });
+    out.layout(R"(],"id":)");
     out.string(zone.id);
-    out.next_key("is_time_frozen");
     // A zone with no inner zones cannot be waiting on any, whatever the flag says.
-    out.boolean(!zone.sub_environments.empty() && zone.is_time_frozen);
+    if (!zone.sub_environments.empty() && zone.is_time_frozen) {
+        out.layout(R"(,"is_time_frozen":true)");
+    } else {
+        out.layout(R"(,"is_time_frozen":false)");
+    }
     if (root_member != nullptr) {
         root_member->write_member(out);
     }
-    out.next_key("sub_environments");
-    out.begin_array();
+    out.layout(R"(,"sub_environments":[)");
 }
 
 void write_tree(JsonTextWriter& out, const Environment& root, const RootMemberWriter* root_member) {
@@ -59,8 +59,7 @@ void write_tree(JsonTextWriter& out, const Environment& root, const RootMemberWr
     while (!open.empty()) {
         Open& innermost = open.back();
         if (innermost.next_child == innermost.zone->sub_environments.size()) {
-            out.end_array();
-            out.end_object();
+            out.layout("]}");
             open.pop_back();
             continue;
         }
