@@ -40,55 +40,73 @@ def calls(function, loops):
         return (time.perf_counter_ns() - start) / loops
 
 
-# Levels are built and then played in groups of this many: a host plays a
-# level it has just touched, so a small level should be warm in the cache when
-# its frame runs, not evicted by thousands of others built before it.
+# Levels are built and then played in groups: a host plays a level it has just
+# touched, so a level should still be in the cache when its frame runs, not
+# evicted by the others built with it. A group holds at most WARM_GROUP levels,
+# and no more than fit in CACHE_BYTES, counting a level, its text and the
+# Python copy of the text at four times the text's length.
 WARM_GROUP = 32
+CACHE_BYTES = 1 << 20
 
 
-def _fresh_groups(build, size, batch):
+def group_size(report_bytes):
+    """How many levels whose reports have `report_bytes` make one group."""
+    return max(1, min(WARM_GROUP, CACHE_BYTES // (4 * report_bytes)))
+
+
+def _fresh_groups(build, size, batch, group):
     """`batch` sequencers on freshly built levels, in groups built on demand."""
-    for first in range(0, batch, WARM_GROUP):
-        yield [velm.NarrativeSequencer(build(size))
-               for _ in range(min(WARM_GROUP, batch - first))]
+    for first in range(0, batch, group):
+        yield [velm.NarrativeSequencer(build(size)) for _ in range(min(group, batch - first))]
 
 
-def first_frames(build, size, batch):
-    """Mean time of the first `next_frame()` of `batch` freshly built levels.
+def frames_after(build, size, batch, group, played):
+    """Mean time of the frame that follows `played` untimed frames, over
+    `batch` freshly built levels played in groups of `group`.
 
     Every frame changes its level, so repeating a frame on one level would
     time ever smaller levels: each timed call gets a level of its own, built
-    just before and not timed.
+    (and played up to the timed frame) just before, untimed. With `played` 0
+    that is a level's first frame, which also pays for bringing a level that
+    was just built, and fresh memory for its text, into use; with 1 it is a
+    frame of a level in play, as a host sees frame after frame.
     """
     elapsed = 0
     with _quiet_collector():
-        for group in _fresh_groups(build, size, batch):
+        for sequencers in _fresh_groups(build, size, batch, group):
+            for sequencer in sequencers:
+                for _ in range(played):
+                    sequencer.next_frame()
             start = time.perf_counter_ns()
-            for sequencer in group:
+            for sequencer in sequencers:
                 sequencer.next_frame()
             elapsed += time.perf_counter_ns() - start
     return elapsed / batch
 
 
-def first_frame_probe(build, size):
-    """(seconds of one first frame, the zone after it, its report as a dict and
-    the report's length in bytes)."""
+def frame_probe(build, size, played):
+    """(seconds of the frame after `played` frames of a freshly built level,
+    the zone after it, its report as a dict and the report's length in bytes)."""
     root = build(size)
     sequencer = velm.NarrativeSequencer(root)
+    for _ in range(played):
+        sequencer.next_frame()
+    if sequencer.is_finished:
+        raise ValueError(f"the level stops before frame {played + 1}")
     start = time.perf_counter()
     text = sequencer.next_frame()
     return time.perf_counter() - start, root, json.loads(text), len(text.encode())
 
 
-def full_plays(build, size, batch):
-    """(frames, mean nanoseconds) of playing `batch` freshly built levels
-    until each stops, at completion or at the frame limit."""
+def full_plays(build, size, batch, group):
+    """(frames, mean nanoseconds) of playing `batch` freshly built levels, in
+    groups of `group`, until each stops, at completion or at the frame limit."""
     frames = 0
     elapsed = 0
     with _quiet_collector():
-        for group in _fresh_groups(build, size, batch):
+        for sequencers in _fresh_groups(build, size, batch, group):
             start = time.perf_counter_ns()
-            for sequencer in group:
+            for sequencer in sequencers:
                 while not sequencer.is_finished:
                     sequencer.next_frame()
                     frames += 1
