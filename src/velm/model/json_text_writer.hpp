@@ -1,11 +1,14 @@
 #pragma once
 
+#include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string_view>
 
+#include "velm/model/plain_text.hpp"
 #include "velm/model/recent_numbers.hpp"
 
 namespace velm {
@@ -33,6 +36,8 @@ public:
     static constexpr std::size_t RETAINED_CAPACITY = std::size_t{8} << 20;
     /// A buffer up to this size is kept whatever the text it held.
     static constexpr std::size_t SMALL_CAPACITY = std::size_t{16} << 10;
+    /// Room claimed for an integer, above the 20 bytes of the longest int64.
+    static constexpr std::size_t INTEGER_ROOM = 24;
 
     JsonTextWriter();
     ~JsonTextWriter();
@@ -69,7 +74,18 @@ public:
     /// Any later member's key, after the comma that separates it.
     void next_key(std::string_view name) { write_key(name, true); }
 
-    void string(std::string_view value);
+    void string(std::string_view value) {
+        // The plain case is copied and checked in one pass; a string that
+        // turns out to need escaping is written again over the copy.
+        char* const out = claim(value.size() + 2);
+        if (plain_text::copy_and_check(value.data(), value.size(), out + 1) != 0) {
+            escaped_string(value);
+            return;
+        }
+        out[0] = '"';
+        out[value.size() + 1] = '"';
+        size_ += value.size() + 2;
+    }
     /// A string known to be ASCII that needs no escape, such as the engine's
     /// own fixed texts.
     void plain_string(std::string_view value) {
@@ -79,8 +95,19 @@ public:
         out[value.size() + 1] = '"';
         size_ += value.size() + 2;
     }
-    void number(double value);
-    void integer(std::int64_t value);
+    void number(double value) {
+        if (!std::isfinite(value)) {
+            append("null");
+            return;
+        }
+        char* begin = claim(RecentNumbers::ROOM);
+        size_ += static_cast<std::size_t>(recent_numbers_.write(value, begin) - begin);
+    }
+    void integer(std::int64_t value) {
+        char* begin = claim(INTEGER_ROOM);
+        char* end = std::to_chars(begin, begin + INTEGER_ROOM, value).ptr;
+        size_ += static_cast<std::size_t>(end - begin);
+    }
     void boolean(bool value) {
         if (value) {
             append("true");
