@@ -6,9 +6,9 @@
 
 namespace velm::plain_text {
 
-/// Copying a string into JSON text while finding out, in the same pass,
-/// whether it can stand there as it is: eight bytes at a time, each word
-/// checked for the bytes that a JSON string must escape or validate.
+// Copying a string into JSON text while finding out, in the same pass,
+// whether it can stand there as it is: eight bytes at a time, each word
+// checked for the bytes that a JSON string must escape or validate.
 
 using Word = std::uint64_t;
 
